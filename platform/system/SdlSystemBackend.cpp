@@ -1,0 +1,203 @@
+#include "platform/system/SdlSystemBackend.h"
+
+#include "platform/system/Win32.h"
+
+#include <SDL.h>
+
+#include <clocale>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+SDL_Scancode ScancodeOf(int virtualKey) {
+	if (virtualKey == VK_ESCAPE) {
+		return SDL_SCANCODE_ESCAPE;
+	}
+	if (virtualKey >= 'A' && virtualKey <= 'Z') {
+		return static_cast<SDL_Scancode>(SDL_SCANCODE_A + (virtualKey - 'A'));
+	}
+	if (virtualKey >= '0' && virtualKey <= '9') {
+		return virtualKey == '0' ? SDL_SCANCODE_0 : static_cast<SDL_Scancode>(SDL_SCANCODE_1 + (virtualKey - '1'));
+	}
+	return SDL_SCANCODE_UNKNOWN;
+}
+
+// SDL's X11 message box picks its fonts for the current locale, and the
+// questions are Japanese: without a UTF-8 locale they come out as garbage.
+void PreferUtf8Locale() {
+	const char* names[] = {"LC_ALL", "LC_CTYPE", "LANG"};
+	for (const char* name : names) {
+		const char* value = std::getenv(name);
+		if (value != nullptr && value[0] != '\0') {
+			if (std::strstr(value, "UTF-8") != nullptr || std::strstr(value, "utf8") != nullptr) {
+				return;
+			}
+			break;
+		}
+	}
+	setenv("LC_CTYPE", "C.UTF-8", 1);
+	unsetenv("LC_ALL");
+}
+
+}  // namespace
+
+void SdlSystemBackend::PumpMessages() {
+	if (SDL_WasInit(SDL_INIT_VIDEO) == 0) {
+		return;
+	}
+	bool closePosted = false;
+	SDL_Event event;
+	while (SDL_PollEvent(&event) != 0) {
+		switch (event.type) {
+		case SDL_WINDOWEVENT:
+			HandleWindowEvent(event.window, closePosted);
+			break;
+		case SDL_QUIT:
+			// A terminal's Ctrl+C or the session ending: ask as a close would,
+			// unless a close in this batch already asks.
+			if (!closePosted && !PlatformWindowList().empty()) {
+				PostMessageA(PlatformWindowList().front(), WM_CLOSE, 0, 0);
+				closePosted = true;
+			}
+			break;
+		default:
+			break;
+		}
+	}
+}
+
+void SdlSystemBackend::HandleWindowEvent(const SDL_WindowEvent& event, bool& closePosted) {
+	const HWND window = PlatformWindowFromSdl(SDL_GetWindowFromID(event.windowID));
+	if (window == nullptr) {
+		return;
+	}
+	if (event.event == SDL_WINDOWEVENT_CLOSE && !closePosted) {
+		PostMessageA(window, WM_CLOSE, 0, 0);
+		closePosted = true;
+	} else if (event.event == SDL_WINDOWEVENT_SIZE_CHANGED && !window->fullScreenDesktop) {
+		if (event.data1 != window->clientWidth || event.data2 != window->clientHeight) {
+			window->clientWidth = event.data1;
+			window->clientHeight = event.data2;
+			PostMessageA(window, WM_SIZE, SIZE_RESTORED,
+			             MAKELPARAM(static_cast<WORD>(event.data1), static_cast<WORD>(event.data2)));
+		}
+	}
+}
+
+bool SdlSystemBackend::IsKeyDown(int virtualKey) {
+	if (virtualKey == VK_LBUTTON || virtualKey == VK_RBUTTON) {
+		const Uint32 buttons = SDL_GetMouseState(nullptr, nullptr);
+		return (buttons & (virtualKey == VK_LBUTTON ? SDL_BUTTON_LMASK : SDL_BUTTON_RMASK)) != 0;
+	}
+	const SDL_Scancode scancode = ScancodeOf(virtualKey);
+	if (scancode == SDL_SCANCODE_UNKNOWN) {
+		return false;
+	}
+	int count = 0;
+	const Uint8* keys = SDL_GetKeyboardState(&count);
+	return scancode < count && keys[scancode] != 0;
+}
+
+POINT SdlSystemBackend::CursorPosition() {
+	if (relativeMode) {
+		SDL_PumpEvents();
+		int dx = 0, dy = 0;
+		SDL_GetRelativeMouseState(&dx, &dy);
+		relativeMotion.x += dx;
+		relativeMotion.y += dy;
+		return POINT{relativeBase.x + relativeMotion.x, relativeBase.y + relativeMotion.y};
+	}
+	int x = 0, y = 0;
+	SDL_GetGlobalMouseState(&x, &y);
+	return POINT{x, y};
+}
+
+void SdlSystemBackend::SetCursorPosition(POINT position) {
+	if (relativeMode) {
+		relativeBase = position;
+		relativeMotion = POINT{0, 0};
+		SDL_GetRelativeMouseState(nullptr, nullptr);
+		return;
+	}
+	SDL_WarpMouseGlobal(position.x, position.y);
+}
+
+void SdlSystemBackend::SetCursorVisible(bool visible) {
+	if (SDL_WasInit(SDL_INIT_VIDEO) == 0) {
+		return;
+	}
+	SetRelativeMode(!visible);
+	if (!relativeMode) {
+		SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
+	}
+}
+
+void SdlSystemBackend::SetRelativeMode(bool relative) {
+	if (relative == relativeMode) {
+		return;
+	}
+	if (relative) {
+		const POINT here = CursorPosition();
+		if (SDL_SetRelativeMouseMode(SDL_TRUE) != 0) {
+			return;
+		}
+		relativeBase = here;
+		relativeMotion = POINT{0, 0};
+		SDL_GetRelativeMouseState(nullptr, nullptr);
+		relativeMode = true;
+	} else {
+		SDL_SetRelativeMouseMode(SDL_FALSE);
+		relativeMode = false;
+	}
+}
+
+int SdlSystemBackend::ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT type) {
+	const int defaultAnswer = MessageBoxDefaultAnswer(type);
+	const bool question = MessageBoxIsQuestion(type);
+
+	SDL_MessageBoxButtonData buttons[2];
+	int buttonCount = 0;
+	if (question) {
+		const Uint32 yesFlags = defaultAnswer == IDYES ? SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT : 0;
+		const Uint32 noFlags = SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT |
+		                       (defaultAnswer == IDNO ? SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT : 0);
+		buttons[buttonCount++] = SDL_MessageBoxButtonData{yesFlags, IDYES, "はい(Y)"};
+		buttons[buttonCount++] = SDL_MessageBoxButtonData{noFlags, IDNO, "いいえ(N)"};
+	} else {
+		buttons[buttonCount++] = SDL_MessageBoxButtonData{
+			SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDOK, "OK"};
+	}
+
+	Uint32 flags = SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT;
+	const UINT icon = type & MB_ICONMASK;
+	if (icon == MB_ICONERROR) {
+		flags |= SDL_MESSAGEBOX_ERROR;
+	} else if (icon == MB_ICONWARNING) {
+		flags |= SDL_MESSAGEBOX_WARNING;
+	} else {
+		flags |= SDL_MESSAGEBOX_INFORMATION;
+	}
+
+	// An owner that is not on screen yet would hide the box behind nothing.
+	SDL_Window* parent = (owner != nullptr && IsWindow(owner) && owner->visible) ? owner->sdl : nullptr;
+	const SDL_MessageBoxData box{flags, parent, caption.c_str(), text.c_str(), buttonCount, buttons, nullptr};
+
+	// The box needs the real pointer while it is up.
+	const bool wasRelative = relativeMode;
+	SetRelativeMode(false);
+	PreferUtf8Locale();
+	int pressed = -1;
+	const bool shown = SDL_ShowMessageBox(&box, &pressed) == 0;
+	SetRelativeMode(wasRelative);
+	// Keys released while the box had the focus never reached the game window.
+	SDL_ResetKeyboard();
+	if (!shown || pressed < 0) {
+		return defaultAnswer;
+	}
+	return pressed;
+}
+
+DWORD SdlSystemBackend::Milliseconds() { return static_cast<DWORD>(SDL_GetTicks()); }
+
+void SdlSystemBackend::Sleep(DWORD milliseconds) { SDL_Delay(milliseconds); }
