@@ -12,6 +12,12 @@ struct D3DXMACRO {
 	LPCSTR Definition;
 };
 
+// Begin flags. With none, Begin saves the device states the technique's
+// passes assign and End puts them back.
+constexpr DWORD D3DXFX_DONOTSAVESTATE = 1u << 0;
+constexpr DWORD D3DXFX_DONOTSAVESHADERSTATE = 1u << 1;
+constexpr DWORD D3DXFX_DONOTSAVESAMPLERSTATE = 1u << 2;
+
 struct ID3DXInclude;
 struct ID3DXEffectPool;
 
@@ -39,3 +45,8 @@ struct ID3DXEffect : public IUnknown {
 HRESULT D3DXCreateEffectFromFileA(IDirect3DDevice9* device, LPCSTR fileName, const D3DXMACRO* defines,
                                   ID3DXInclude* include, DWORD flags, ID3DXEffectPool* pool, ID3DXEffect** effect,
                                   ID3DXBuffer** errors);
+
+// The same from an effect file's text held in memory.
+HRESULT D3DXCreateEffect(IDirect3DDevice9* device, const void* data, UINT bytes, const D3DXMACRO* defines,
+                         ID3DXInclude* include, DWORD flags, ID3DXEffectPool* pool, ID3DXEffect** effect,
+                         ID3DXBuffer** errors);

@@ -1,3 +1,0 @@
-// Placeholder until the generator for this family lands; delete when replaced.
-#include "tools/assetgen/AssetOutput.h"
-bool GenerateSounds(AssetOutput&) { return true; }
