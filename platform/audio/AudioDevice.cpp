@@ -1,0 +1,228 @@
+#include "platform/audio/AudioDevice.h"
+#include "platform/audio/LoopbackAudio.h"
+
+#include <AL/alext.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// OpenAL Soft offers 256 sources unless configured otherwise.
+constexpr size_t MAX_POOLED_SOURCES = 255;
+
+} // namespace
+
+AudioDevice& AudioDevice::Get() {
+	static AudioDevice instance;
+	return instance;
+}
+
+AudioDevice::~AudioDevice() { Close(false); }
+
+bool AudioDevice::EnsureOpen() {
+	if (context != nullptr) {
+		return true;
+	}
+	if (!reopenAllowed || openFailed) {
+		return false;
+	}
+	ALCdevice* opened = alcOpenDevice(nullptr);
+	if (opened == nullptr || !MakeCurrent(opened, nullptr)) {
+		// A machine without sound stays without it: do not retry every load.
+		openFailed = true;
+		return false;
+	}
+	loopback = false;
+	return true;
+}
+
+bool AudioDevice::MakeCurrent(ALCdevice* openedDevice, const ALCint* attributes) {
+	ALCcontext* created = alcCreateContext(openedDevice, attributes);
+	if (created == nullptr || alcMakeContextCurrent(created) == ALC_FALSE) {
+		if (created != nullptr) {
+			alcDestroyContext(created);
+		}
+		alcCloseDevice(openedDevice);
+		return false;
+	}
+	device = openedDevice;
+	context = created;
+	++generation;
+	alDistanceModel(AL_INVERSE_DISTANCE_CLAMPED);
+	listener = ListenerState{};
+	ApplyListener();
+	return true;
+}
+
+bool AudioDevice::OpenLoopback(int sampleRate) {
+	Close(false);
+	if (sampleRate <= 0 || alcIsExtensionPresent(nullptr, "ALC_SOFT_loopback") == ALC_FALSE) {
+		return false;
+	}
+	auto openLoopback = reinterpret_cast<LPALCLOOPBACKOPENDEVICESOFT>(alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT"));
+	if (openLoopback == nullptr) {
+		return false;
+	}
+	ALCdevice* opened = openLoopback(nullptr);
+	if (opened == nullptr) {
+		return false;
+	}
+	const ALCint attributes[] = {
+		ALC_FORMAT_CHANNELS_SOFT, ALC_STEREO_SOFT,
+		ALC_FORMAT_TYPE_SOFT, ALC_FLOAT_SOFT,
+		ALC_FREQUENCY, sampleRate,
+		ALC_HRTF_SOFT, ALC_FALSE,
+		0,
+	};
+	if (!MakeCurrent(opened, attributes)) {
+		return false;
+	}
+	loopback = true;
+	return true;
+}
+
+void AudioDevice::RenderLoopback(float* out, int frames) {
+	if (out == nullptr || frames <= 0) {
+		return;
+	}
+	if (!loopback || device == nullptr) {
+		std::fill(out, out + static_cast<size_t>(frames) * 2, 0.0f);
+		return;
+	}
+	static auto render = reinterpret_cast<LPALCRENDERSAMPLESSOFT>(alcGetProcAddress(device, "alcRenderSamplesSOFT"));
+	if (render == nullptr) {
+		std::fill(out, out + static_cast<size_t>(frames) * 2, 0.0f);
+		return;
+	}
+	render(device, out, frames);
+}
+
+void AudioDevice::Close(bool reopenOnFirstUse) {
+	reopenAllowed = reopenOnFirstUse;
+	openFailed = false;
+	if (context == nullptr) {
+		return;
+	}
+	// Copy: a voice forgetting its source may touch the lists.
+	const std::vector<AudioVoice*> live = voices;
+	for (AudioVoice* voice : live) {
+		voice->DeviceLost();
+	}
+	for (const PooledSource& pooled : sources) {
+		alSourceStop(pooled.source);
+		alSourcei(pooled.source, AL_BUFFER, 0);
+		alDeleteSources(1, &pooled.source);
+	}
+	sources.clear();
+	alcMakeContextCurrent(nullptr);
+	alcDestroyContext(context);
+	alcCloseDevice(device);
+	context = nullptr;
+	device = nullptr;
+	loopback = false;
+	++generation;
+}
+
+ALuint AudioDevice::AcquireSource(AudioVoice* owner) {
+	if (context == nullptr) {
+		return 0;
+	}
+	for (PooledSource& pooled : sources) {
+		if (pooled.owner == nullptr) {
+			pooled.owner = owner;
+			return pooled.source;
+		}
+	}
+	if (sources.size() < MAX_POOLED_SOURCES) {
+		alGetError();
+		ALuint source = 0;
+		alGenSources(1, &source);
+		if (alGetError() == AL_NO_ERROR && source != 0) {
+			sources.push_back({source, owner});
+			return source;
+		}
+	}
+	const ALuint reclaimed = ReclaimFinishedSource();
+	if (reclaimed == 0) {
+		return 0;
+	}
+	for (PooledSource& pooled : sources) {
+		if (pooled.source == reclaimed) {
+			pooled.owner = owner;
+		}
+	}
+	return reclaimed;
+}
+
+ALuint AudioDevice::ReclaimFinishedSource() {
+	for (PooledSource& pooled : sources) {
+		ALint state = AL_PLAYING;
+		alGetSourcei(pooled.source, AL_SOURCE_STATE, &state);
+		if (state == AL_STOPPED && pooled.owner != nullptr) {
+			const ALuint source = pooled.source;
+			pooled.owner->SourceFinished();
+			if (pooled.owner == nullptr) {
+				return source;
+			}
+		}
+	}
+	return 0;
+}
+
+void AudioDevice::ReleaseSource(ALuint source) {
+	if (source == 0 || context == nullptr) {
+		return;
+	}
+	for (PooledSource& pooled : sources) {
+		if (pooled.source == source) {
+			alSourceStop(source);
+			alSourcei(source, AL_BUFFER, 0);
+			pooled.owner = nullptr;
+			return;
+		}
+	}
+}
+
+void AudioDevice::Register(AudioVoice* voice) { voices.push_back(voice); }
+
+void AudioDevice::Unregister(AudioVoice* voice) { voices.erase(std::remove(voices.begin(), voices.end(), voice), voices.end()); }
+
+void AudioDevice::SetListener(const ListenerState& state) {
+	const bool rolloffChanged = state.rolloff != listener.rolloff;
+	listener = state;
+	if (context == nullptr) {
+		return;
+	}
+	ApplyListener();
+	if (rolloffChanged) {
+		// DirectSound's rolloff belongs to the listener, OpenAL's to each source.
+		const std::vector<AudioVoice*> live = voices;
+		for (AudioVoice* voice : live) {
+			voice->RolloffChanged();
+		}
+	}
+}
+
+void AudioDevice::ApplyListener() const {
+	ALfloat position[3];
+	ToOpenAL(listener.position, position);
+	ALfloat orientation[6];
+	ToOpenAL(listener.front, orientation);
+	ToOpenAL(listener.top, orientation + 3);
+	alListenerfv(AL_POSITION, position);
+	alListenerfv(AL_ORIENTATION, orientation);
+}
+
+void AudioDevice::CommitDeferred() {
+	const std::vector<AudioVoice*> live = voices;
+	for (AudioVoice* voice : live) {
+		voice->CommitDeferred();
+	}
+}
+
+bool OpenLoopbackAudioForTests(int sampleRate) { return AudioDevice::Get().OpenLoopback(sampleRate); }
+
+void RenderLoopbackSamples(float* out, int frames) { AudioDevice::Get().RenderLoopback(out, frames); }
+
+void CloseAudioForTests(bool reopenOnFirstUse) { AudioDevice::Get().Close(reopenOnFirstUse); }

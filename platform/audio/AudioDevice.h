@@ -1,0 +1,92 @@
+#pragma once
+// The one OpenAL device and context the whole process plays through, its pool
+// of sources, and the single listener every DirectSound listener drives.
+// Internal to the sound layer.
+
+#include "platform/math/D3DXMath.h"
+
+#include <AL/al.h>
+#include <AL/alc.h>
+
+#include <cstdint>
+#include <vector>
+
+// A logical voice: something that may hold a pooled source while it plays.
+class AudioVoice {
+public:
+	// The source it holds stopped on its own: give it back.
+	virtual void SourceFinished() = 0;
+	// The device is closing: forget every OpenAL name without calling OpenAL.
+	virtual void DeviceLost() = 0;
+	virtual void CommitDeferred() = 0;
+	// The listener's rolloff changed: positioned sources take it over.
+	virtual void RolloffChanged() = 0;
+
+protected:
+	~AudioVoice() = default;
+};
+
+struct ListenerState {
+	D3DVECTOR position = {0.0f, 0.0f, 0.0f};
+	D3DVECTOR front = {0.0f, 0.0f, 1.0f};
+	D3DVECTOR top = {0.0f, 1.0f, 0.0f};
+	float rolloff = 1.0f;
+};
+
+class AudioDevice {
+public:
+	static AudioDevice& Get();
+
+	// Opens the default device on first use; false when there is none.
+	bool EnsureOpen();
+	bool IsOpen() const { return context != nullptr; }
+	// Changes whenever a device opens or closes: names from another
+	// generation belong to a device that is gone.
+	uint32_t Generation() const { return generation; }
+
+	bool OpenLoopback(int sampleRate);
+	void RenderLoopback(float* out, int frames);
+	void Close(bool reopenOnFirstUse);
+
+	// A free source for owner, reclaiming those whose sound has ended; 0 when
+	// the pool is exhausted.
+	ALuint AcquireSource(AudioVoice* owner);
+	void ReleaseSource(ALuint source);
+
+	void Register(AudioVoice* voice);
+	void Unregister(AudioVoice* voice);
+
+	const ListenerState& Listener() const { return listener; }
+	void SetListener(const ListenerState& state);
+	void CommitDeferred();
+
+private:
+	AudioDevice() = default;
+	~AudioDevice();
+
+	bool MakeCurrent(ALCdevice* openedDevice, const ALCint* attributes);
+	void ApplyListener() const;
+	ALuint ReclaimFinishedSource();
+
+	struct PooledSource {
+		ALuint source;
+		AudioVoice* owner;
+	};
+
+	ALCdevice* device = nullptr;
+	ALCcontext* context = nullptr;
+	bool loopback = false;
+	bool reopenAllowed = true;
+	bool openFailed = false;
+	uint32_t generation = 0;
+	ListenerState listener;
+	std::vector<PooledSource> sources;
+	std::vector<AudioVoice*> voices;
+};
+
+// Game coordinates are left-handed, OpenAL's right-handed.
+inline void ToOpenAL(const D3DVECTOR& v, ALfloat out[3]) {
+	out[0] = v.x;
+	out[1] = v.y;
+	out[2] = -v.z;
+}
