@@ -216,10 +216,31 @@ TEST(DdsImage, CubeMapFacesWithMips) {
 		EXPECT_EQ(Slice(file.payload, faceStart + 80, 4), image.Surface(face, 2).bytes) << face;
 	}
 
-	file.payload.pop_back();
-	ExpectRejected(file, "last face's last mip one byte short");
+	DdsFile shortFile = file;
+	shortFile.payload.pop_back();
+	ExpectRejected(shortFile, "last face's last mip one byte short");
 	file.caps2 = DDSCAPS2_CUBEMAP | DDSCAPS2_POSITIVEX;
 	ExpectRejected(file, "partial cube");
+	file.caps2 = DDSCAPS2_CUBEMAP | DDSCAPS2_ALL_FACES;
+	file.width = 8;
+	ExpectRejected(file, "faces not square");
+}
+
+TEST(DdsImage, MipCountNeedsItsFlag) {
+	DdsFile file = Argb(2, 2, true);
+	file.mipCount = 2;  // ignored without DDSD_MIPMAPCOUNT
+	AppendSurface(file, 16 + 4, 0);
+	Image image;
+	std::string why;
+	ASSERT_TRUE(Read(file, image, why)) << why;
+	EXPECT_EQ(1u, image.mipLevels);
+	WithMips(file, 0);  // some writers store 0 for a single level
+	ASSERT_TRUE(Read(file, image, why)) << why;
+	EXPECT_EQ(1u, image.mipLevels);
+	WithMips(file, 2);
+	ASSERT_TRUE(Read(file, image, why)) << why;
+	EXPECT_EQ(2u, image.mipLevels);
+	EXPECT_EQ(Slice(file.payload, 16, 4), image.Surface(0, 1).bytes);
 }
 
 TEST(DdsImage, RejectsMalformedHeaders) {

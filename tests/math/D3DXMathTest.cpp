@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -297,6 +298,12 @@ TEST(MatrixInverse, SingularMatrixReturnsNullAndLeavesOutput) {
 	EXPECT_EQ(nullptr, D3DXMatrixInverse(&out, nullptr, &repeatedRows));
 	const D3DXMATRIX zero;
 	EXPECT_EQ(nullptr, D3DXMatrixInverse(&out, nullptr, &zero));
+
+	D3DXMATRIX mirror;
+	D3DXMatrixScaling(&mirror, -2.0f, 1.0f, 1.0f);
+	EXPECT_NE(nullptr, D3DXMatrixInverse(&out, &determinant, &mirror));
+	EXPECT_FLOAT_EQ(-2.0f, determinant);
+	EXPECT_FLOAT_EQ(-0.5f, out._11);
 }
 
 TEST(Vector, NormalizeCrossAndLength) {
@@ -347,7 +354,7 @@ TEST(Quaternion, AxisQuaternionMatchesAxisMatrix) {
 TEST(Quaternion, MatrixRoundTripOnEveryBranch) {
 	// Small angles (positive trace) and half turns about each axis, where the
 	// largest diagonal element picks the component solved first.
-	const D3DXMATRIX cases[] = {
+	std::vector<D3DXMATRIX> cases = {
 		YawPitchRoll(0.3f, 0.2f, -0.1f),
 		YawPitchRoll(2.0f, -1.3f, 0.9f),
 		YawPitchRoll(0.0f, D3DX_PI, 0.0f),
@@ -355,6 +362,11 @@ TEST(Quaternion, MatrixRoundTripOnEveryBranch) {
 		YawPitchRoll(0.0f, 0.0f, D3DX_PI),
 		YawPitchRoll(3.0f, 0.1f, 0.0f),
 	};
+	// Near half turns about tilted axes, where the off-diagonal terms matter too.
+	const D3DXVECTOR3 nearX(1.0f, 0.2f, 0.1f), nearZ(0.1f, -0.2f, 1.0f);
+	D3DXMATRIX tilted;
+	cases.push_back(*D3DXMatrixRotationAxis(&tilted, &nearX, 2.8f));
+	cases.push_back(*D3DXMatrixRotationAxis(&tilted, &nearZ, -2.8f));
 	for (const D3DXMATRIX& rotation : cases) {
 		D3DXQUATERNION q;
 		D3DXQuaternionRotationMatrix(&q, &rotation);
@@ -406,6 +418,9 @@ TEST(QuaternionSlerp, EndsAndMiddle) {
 	// Half-way through a quarter turn is an eighth turn: sin and cos of 22.5°.
 	D3DXQuaternionSlerp(&out, &identity, &quarter, 0.5f);
 	ExpectQuaternionNear(D3DXQUATERNION(0.0f, 0.38268343f, 0.0f, 0.92387953f), out);
+	// A quarter of the way is 22.5°: sin and cos of 11.25°.
+	D3DXQuaternionSlerp(&out, &identity, &quarter, 0.25f);
+	ExpectQuaternionNear(D3DXQUATERNION(0.0f, 0.19509032f, 0.0f, 0.98078528f), out);
 }
 
 TEST(QuaternionSlerp, TakesTheShorterArc) {
