@@ -7,7 +7,7 @@ packages=(
 	build-essential cmake pkg-config git
 	libsdl2-dev libepoxy-dev libopenal-dev libembree-dev libstb-dev libfreetype-dev
 	libgl1-mesa-dri libegl1 libegl-mesa0 libegl-dev libgles-dev
-	fonts-dejavu-core fonts-noto-cjk xfonts-intl-japanese xfonts-base
+	fonts-dejavu-core fonts-play fonts-noto-cjk xfonts-intl-japanese xfonts-base
 	libgtest-dev libgmock-dev libbenchmark-dev libassimp-dev
 	xvfb x11-utils xdotool clang
 )

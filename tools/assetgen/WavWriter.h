@@ -1,0 +1,13 @@
+#pragma once
+// RIFF/WAVE files of 16-bit PCM, mono, at the synthesis rate.
+
+#include "tools/assetgen/Synth.h"
+
+#include <cstdint>
+#include <vector>
+
+class WavWriter {
+public:
+	// Samples in -1..1 are rounded to 16 bits; anything beyond is clamped.
+	static std::vector<uint8_t> Encode(const Samples& samples);
+};
