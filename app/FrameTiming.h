@@ -1,0 +1,8 @@
+#pragma once
+// Where one main-loop frame's time went, for the headless runner's report.
+
+struct FrameTiming {
+	double updateMilliseconds = 0.0;
+	double drawMilliseconds = 0.0;
+	double frameMilliseconds = 0.0;  // update, draw, present and pacing sleep
+};

@@ -1,0 +1,44 @@
+#pragma once
+// The headless runner's input file. One command a line:
+//   # comment
+//   <frame> down <KEY>      <frame> up <KEY>
+//   <frame> move <dx> <dy>  (cursor motion before that frame's update)
+//   <frame> close           (the window's close command)
+//   answer yes | answer no  (the next question's answer, in order)
+// KEY is one of W A S D F G H J ESCAPE LBUTTON RBUTTON; words ignore case;
+// frames count from 0.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class ScriptedSystemBackend;
+
+struct InputCommand {
+	enum class Kind { KeyDown, KeyUp, Move, Close, Answer };
+	Kind kind = Kind::Close;
+	uint32_t frame = 0;
+	int virtualKey = 0;
+	int dx = 0;
+	int dy = 0;
+	bool yes = false;  // for Answer
+	int line = 0;
+};
+
+class InputScript {
+public:
+	// Parses every line; false when any line was bad. Good lines are kept
+	// either way, and each bad one is reported as "line N: why".
+	bool Parse(const std::string& text);
+
+	const std::vector<InputCommand>& Commands() const { return commands; }
+	const std::vector<std::string>& Errors() const { return errors; }
+
+	void ApplyTo(ScriptedSystemBackend& backend) const;
+
+private:
+	bool ParseLine(const std::string& line, int lineNumber, std::string& why);
+
+	std::vector<InputCommand> commands;
+	std::vector<std::string> errors;
+};

@@ -1,0 +1,27 @@
+#pragma once
+// The headless runner's command line:
+//   vortane-run [--frames N] [--realtime] [--input FILE] [--shot N:PATH.png]...
+//               [--seed S] [--json]
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct ShotRequest {
+	uint32_t frame = 0;
+	std::string path;
+};
+
+struct RunnerOptions {
+	std::optional<uint32_t> frames;  // none: run until the game quits
+	bool realTime = false;           // keep the 16 ms pacing sleep
+	std::string inputFile;
+	std::vector<ShotRequest> shots;
+	std::optional<uint32_t> seed;
+	bool json = false;
+
+	// False with the reason on a bad argument.
+	static bool Parse(const std::vector<std::string>& arguments, RunnerOptions& options, std::string& why);
+	static const char* Usage();
+};

@@ -1,0 +1,93 @@
+// The headless runner's command line and its timing summary.
+
+#include "app/FrameStats.h"
+#include "app/RunnerOptions.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+bool Parse(const std::vector<std::string>& arguments, RunnerOptions& options, std::string& why) {
+	return RunnerOptions::Parse(arguments, options, why);
+}
+
+TEST(RunnerOptions, ReadsEveryOption) {
+	RunnerOptions options;
+	std::string why;
+	ASSERT_TRUE(Parse({"--frames", "5", "--shot", "4:t.png", "--shot", "0:out/first.PNG", "--seed", "4294967295",
+	                   "--input", "keys.txt", "--realtime", "--json"},
+	                  options, why))
+		<< why;
+	ASSERT_TRUE(options.frames.has_value());
+	EXPECT_EQ(*options.frames, 5u);
+	ASSERT_EQ(options.shots.size(), 2u);
+	EXPECT_EQ(options.shots[0].frame, 4u);
+	EXPECT_EQ(options.shots[0].path, "t.png");
+	EXPECT_EQ(options.shots[1].path, "out/first.PNG");
+	ASSERT_TRUE(options.seed.has_value());
+	EXPECT_EQ(*options.seed, 4294967295u);
+	EXPECT_EQ(options.inputFile, "keys.txt");
+	EXPECT_TRUE(options.realTime);
+	EXPECT_TRUE(options.json);
+
+	ASSERT_TRUE(Parse({}, options, why));
+	EXPECT_FALSE(options.frames.has_value());
+	EXPECT_FALSE(options.realTime);
+	EXPECT_FALSE(options.seed.has_value());
+}
+
+TEST(RunnerOptions, RejectsBadArgumentsWithAReason) {
+	const std::vector<std::vector<std::string>> bad = {
+		{"--frames"},                          // no value
+		{"--frames", "0"},                     // nothing to run
+		{"--frames", "-3"},
+		{"--frames", "5x"},
+		{"--shot", "4"},                       // no path
+		{"--shot", "4:picture.bmp"},           // not a PNG
+		{"--shot", "a:t.png"},
+		{"--frames", "5", "--shot", "5:t.png"},  // frames count from 0
+		{"--seed", "4294967296"},              // beyond 32 bits
+		{"--fullscreen"},
+	};
+	for (const std::vector<std::string>& arguments : bad) {
+		RunnerOptions options;
+		std::string why;
+		EXPECT_FALSE(Parse(arguments, options, why)) << arguments.front();
+		EXPECT_FALSE(why.empty()) << arguments.front();
+	}
+}
+
+TEST(FrameStats, MedianAndNearestRankP95) {
+	EXPECT_DOUBLE_EQ(FrameStats::Summarise({}).median, 0.0);
+
+	const FrameStats::Summary odd = FrameStats::Summarise({5.0, 1.0, 3.0});
+	EXPECT_DOUBLE_EQ(odd.median, 3.0);
+	EXPECT_DOUBLE_EQ(odd.p95, 5.0);
+
+	const FrameStats::Summary even = FrameStats::Summarise({4.0, 1.0, 2.0, 3.0});
+	EXPECT_DOUBLE_EQ(even.median, 2.5);
+
+	// Of 1..100 the 95th percentile by nearest rank is exactly 95, and of
+	// 1..20 it is 19: rounding 0.95 x n up must not overshoot.
+	std::vector<double> hundred, twenty;
+	for (int i = 100; i >= 1; --i) {
+		hundred.push_back(i);
+		if (i <= 20) {
+			twenty.push_back(i);
+		}
+	}
+	EXPECT_DOUBLE_EQ(FrameStats::Summarise(hundred).p95, 95.0);
+	EXPECT_DOUBLE_EQ(FrameStats::Summarise(twenty).p95, 19.0);
+}
+
+TEST(FrameStats, KeepsUpdateDrawAndFrameApart) {
+	FrameStats stats;
+	stats.Add(FrameTiming{1.0, 10.0, 20.0});
+	stats.Add(FrameTiming{3.0, 30.0, 40.0});
+	EXPECT_EQ(stats.Count(), 2u);
+	EXPECT_DOUBLE_EQ(stats.Update().median, 2.0);
+	EXPECT_DOUBLE_EQ(stats.Draw().median, 20.0);
+	EXPECT_DOUBLE_EQ(stats.Frame().p95, 40.0);
+}
+
+}  // namespace
