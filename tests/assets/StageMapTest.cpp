@@ -1,0 +1,283 @@
+// The stage map against the battle it has to carry, by ray casts over the
+// generated triangles at the game's scale of 5: where the robot starts and
+// the enemies spawn there is ground, the lift joins the plateau to the
+// trench, the boss stands on its arena, the route file can be walked, and
+// the walls close the stage.
+#include "tests/assets/MeshTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+
+namespace {
+
+constexpr float kLiftX = 815, kLiftY = 105, kLiftZ = 2158, kLiftRide = 345.5f;
+const Vec3 kDown{0, -1, 0};
+
+struct RoutePoint {
+	std::string name;
+	bool ride = false;
+	Vec3 position;  // y is the ground under the point
+};
+
+std::vector<RoutePoint> LoadRoute(const std::string& path) {
+	std::vector<RoutePoint> route;
+	std::istringstream lines(ReadTextFile(path));
+	std::string line;
+	while (std::getline(lines, line)) {
+		if (line.empty() || line[0] == '#') {
+			continue;
+		}
+		std::istringstream fields(line);
+		RoutePoint p;
+		std::string kind;
+		fields >> p.name >> kind >> p.position.x >> p.position.y >> p.position.z;
+		if (fields && (kind == "walk" || kind == "ride")) {
+			p.ride = kind == "ride";
+			route.push_back(p);
+		}
+	}
+	return route;
+}
+
+class StageMap : public testing::Test {
+protected:
+	static void SetUpTestSuite() {
+		map = new LoadedMesh(LoadMesh("data/map/Map_01.x", Mat4::Scaling(5, 5, 5)));
+		liftTop = new LoadedMesh(LoadMesh("data/Object/Lift.x", Mat4::Translation(kLiftX, kLiftY, kLiftZ)));
+		liftBottom =
+		    new LoadedMesh(LoadMesh("data/Object/Lift.x", Mat4::Translation(kLiftX, kLiftY - kLiftRide, kLiftZ)));
+		walkable = new std::vector<Triangle>(map->triangles);
+		walkable->insert(walkable->end(), liftTop->triangles.begin(), liftTop->triangles.end());
+		walkable->insert(walkable->end(), liftBottom->triangles.begin(), liftBottom->triangles.end());
+		route = new std::vector<RoutePoint>(LoadRoute("data/map/Map_01.route"));
+	}
+	static void TearDownTestSuite() {
+		delete map;
+		delete liftTop;
+		delete liftBottom;
+		delete walkable;
+		delete route;
+	}
+	void SetUp() override {
+		ASSERT_TRUE(map->loaded);
+		ASSERT_TRUE(liftTop->loaded);
+		ASSERT_FALSE(route->empty());
+	}
+
+	// Height of the first surface below a point, if any.
+	static std::optional<float> GroundBelow(const std::vector<Triangle>& triangles, const Vec3& from) {
+		const RayHit hit = CastRay(triangles, from, kDown);
+		if (!hit.hit) {
+			return std::nullopt;
+		}
+		return from.y - hit.distance;
+	}
+	static Vec3 FaceNormal(const Triangle& t) { return Normalize(Cross(t.b - t.a, t.c - t.a)); }
+
+	static LoadedMesh* map;
+	static LoadedMesh* liftTop;
+	static LoadedMesh* liftBottom;
+	static std::vector<Triangle>* walkable;
+	static std::vector<RoutePoint>* route;
+};
+
+LoadedMesh* StageMap::map = nullptr;
+LoadedMesh* StageMap::liftTop = nullptr;
+LoadedMesh* StageMap::liftBottom = nullptr;
+std::vector<Triangle>* StageMap::walkable = nullptr;
+std::vector<RoutePoint>* StageMap::route = nullptr;
+
+TEST_F(StageMap, RobotAtTheOriginFallsOntoGround) {
+	const auto ground = GroundBelow(map->triangles, {0, 0, 0});
+	ASSERT_TRUE(ground.has_value());
+	// Its ground ray starts 10 below its origin and reaches 5 further; a fall
+	// of more than 250 could carry it through the floor in one frame.
+	EXPECT_LE(*ground, -15.0f);
+	EXPECT_GT(*ground, -250.0f);
+}
+
+TEST_F(StageMap, EveryWalkerSpawnHasFlatGroundBelow) {
+	struct Row {
+		float x0, x1, z0, z1, y;
+	};
+	const Row rows[] = {{-190, -141, 1401, 1450, 100}, {-285, -86, 2000, 2000, 100}, {-235, -136, 2150, 2150, 150}};
+	for (const Row& row : rows) {
+		for (float x = row.x0; x <= row.x1; x += 7) {
+			for (float z = row.z0; z <= row.z1; z += 7) {
+				const RayHit hit = CastRay(map->triangles, {x, row.y, z}, kDown);
+				ASSERT_TRUE(hit.hit) << x << ", " << z;
+				EXPECT_GE(hit.distance, 15.0f) << "a walker rests 15 above the ground";
+				EXPECT_GT(FaceNormal(map->triangles[hit.triangle]).y, 0.99f) << x << ", " << z;
+			}
+		}
+	}
+}
+
+TEST_F(StageMap, TurretLandsWithinFiveUnits) {
+	const RayHit hit = CastRay(map->triangles, {700, 130, 2166}, kDown);
+	ASSERT_TRUE(hit.hit);
+	EXPECT_LE(hit.distance, 5.0f);
+}
+
+TEST_F(StageMap, LiftCoversItsShaftFlushWithThePlateau) {
+	const auto plateau = GroundBelow(map->triangles, {700, 130, 2166});
+	ASSERT_TRUE(plateau.has_value());
+	std::vector<Triangle> world = map->triangles;
+	world.insert(world.end(), liftTop->triangles.begin(), liftTop->triangles.end());
+	// Every point of the shaft's mouth is over the lift's deck, none over the hole.
+	for (float x = 785.2f; x < 845; x += 4.9f) {
+		for (float z = 2128.2f; z < 2188; z += 4.9f) {
+			const auto deck = GroundBelow(world, {x, 200, z});
+			ASSERT_TRUE(deck.has_value());
+			EXPECT_NEAR(*deck, *plateau, 0.01f) << x << ", " << z;
+		}
+	}
+	// Walking onto it: the robot's ground ray, 5 above the plateau, sees the deck.
+	const auto fromPlateau = GroundBelow(liftTop->triangles, {kLiftX, *plateau + 5, kLiftZ});
+	ASSERT_TRUE(fromPlateau.has_value());
+	EXPECT_NEAR(*fromPlateau, *plateau, 0.01f);
+}
+
+TEST_F(StageMap, LiftRideEndsWhereTheRobotWalksOffIntoTheTrench) {
+	const auto deck = GroundBelow(liftBottom->triangles, {kLiftX, 0, kLiftZ});
+	ASSERT_TRUE(deck.has_value());
+	size_t bottom = 0;
+	while (bottom < route->size() && !(*route)[bottom].ride) {
+		++bottom;
+	}
+	ASSERT_LT(bottom + 1, route->size()) << "the route rides the lift down and walks on";
+	EXPECT_NEAR((*route)[bottom].position.y, *deck, 0.01f);
+	// The next floor is within the robot's 5-unit step and nothing walls it off
+	// at the height of the robot's wall ray.
+	const Vec3 exit = (*route)[bottom + 1].position;
+	const auto floor = GroundBelow(map->triangles, {exit.x, *deck + 5, exit.z});
+	ASSERT_TRUE(floor.has_value());
+	EXPECT_LE(std::fabs(*floor - *deck), 5.0f);
+	const Vec3 start{kLiftX, *deck + 12, kLiftZ};
+	const Vec3 towardsExit = Vec3{exit.x, start.y, exit.z} - start;
+	const RayHit wall = CastRay(map->triangles, start, Normalize(towardsExit));
+	EXPECT_TRUE(!wall.hit || wall.distance > Length(towardsExit) + 10);
+	// While the lift is at the top, the same side is walled at the plateau's level.
+	const auto plateau = GroundBelow(map->triangles, {700, 130, 2166});
+	const RayHit guard = CastRay(map->triangles, {kLiftX, *plateau + 12, kLiftZ}, Normalize(towardsExit));
+	ASSERT_TRUE(guard.hit);
+	EXPECT_LT(guard.distance, 40.0f);
+}
+
+TEST_F(StageMap, BossHullRestsOnTheArenaFloor) {
+	const Vec3 op{2000, -155, 2150};
+	const LoadedMesh boss = LoadMesh("data/Enemy/Tank/Boss_Op.x");
+	ASSERT_TRUE(boss.loaded);
+	const auto floor = GroundBelow(map->triangles, op);
+	ASSERT_TRUE(floor.has_value());
+	EXPECT_NEAR(op.y + boss.low.y, *floor, 0.1f);
+	// The hull turns with the op: the floor is level all round it.
+	const float reach = std::hypot(std::fmax(-boss.low.x, boss.high.x), std::fmax(-boss.low.z, boss.high.z));
+	for (int k = 0; k < 16; ++k) {
+		const float a = 6.2831853f * k / 16;
+		const auto under = GroundBelow(map->triangles, {op.x + reach * std::cos(a), op.y, op.z + reach * std::sin(a)});
+		ASSERT_TRUE(under.has_value());
+		EXPECT_NEAR(*under, *floor, 0.01f);
+	}
+}
+
+TEST_F(StageMap, MissilesDroppedNearTheBossFindFloor) {
+	const Vec3 op{2000, -155, 2150};
+	for (float dx = -305; dx <= 305; dx += 15) {
+		for (float dz = -305; dz <= 305; dz += 15) {
+			if (dx * dx + dz * dz > 305 * 305) {
+				continue;
+			}
+			EXPECT_TRUE(CastRay(map->triangles, {op.x + dx, -60, op.z + dz}, kDown).hit) << dx << ", " << dz;
+		}
+	}
+}
+
+TEST_F(StageMap, RouteReachesEveryEnemy) {
+	auto nearest = [&](const Vec3& target) {
+		float best = 1e30f;
+		for (const RoutePoint& p : *route) {
+			best = std::fmin(best, std::hypot(p.position.x - target.x, p.position.z - target.z));
+		}
+		return best;
+	};
+	EXPECT_LT(nearest({-165, 0, 1425}), 150.0f);
+	EXPECT_LT(nearest({-185, 0, 2000}), 150.0f);
+	EXPECT_LT(nearest({-185, 0, 2150}), 150.0f);
+	EXPECT_LT(nearest({700, 0, 2166}), 150.0f);
+	EXPECT_LT(nearest({2000, 0, 2150}), 305.0f) << "within the boss's range";
+	EXPECT_EQ(route->front().position.x, 0.0f);
+	EXPECT_EQ(route->front().position.z, 0.0f);
+}
+
+TEST_F(StageMap, RouteIsWalkable) {
+	for (size_t s = 1; s < route->size(); ++s) {
+		const RoutePoint& from = (*route)[s - 1];
+		const RoutePoint& to = (*route)[s];
+		if (to.ride) {
+			continue;
+		}
+		const Vec3 flat{to.position.x - from.position.x, 0, to.position.z - from.position.z};
+		const float length = Length(flat);
+		const Vec3 forward = Normalize(flat);
+		const Vec3 side{forward.z, 0, -forward.x};
+		const int steps = std::max(1, static_cast<int>(std::ceil(length / 2.5f)));
+		float ground = from.position.y;
+		for (int k = 1; k <= steps; ++k) {
+			const float t = static_cast<float>(k) / steps;
+			const Vec3 at = from.position + flat * t;
+			// The robot's ground ray: from 5 above the ground it stands on.
+			const auto next = GroundBelow(*walkable, {at.x, ground + 5, at.z});
+			ASSERT_TRUE(next.has_value()) << to.name << " step " << k;
+			EXPECT_LE(std::fabs(*next - ground), 0.5f * length / steps + 0.01f) << to.name << " step " << k;
+			ground = *next;
+			const Vec3 chest{at.x, ground + 12, at.z};
+			for (const Vec3& direction : {side, -side}) {
+				const RayHit wall = CastRay(map->triangles, chest, direction);
+				EXPECT_TRUE(!wall.hit || wall.distance >= 20.0f) << to.name << " step " << k << " wall at " << wall.distance;
+			}
+			// The wall push-back along the walk must not stop the robot.
+			const RayHit ahead = CastRay(map->triangles, {at.x, ground + 12, at.z}, forward);
+			if (ahead.hit && k < steps) {
+				const float g = -Dot(FaceNormal(map->triangles[ahead.triangle]), forward);
+				EXPECT_FALSE(g != 0 && std::fabs(10 / g) > ahead.distance) << to.name << " step " << k;
+			}
+		}
+		EXPECT_NEAR(ground, to.position.y, 1.0f) << to.name;
+	}
+}
+
+TEST_F(StageMap, WallsCloseTheStageAroundTheRoute) {
+	for (size_t s = 1; s < route->size(); ++s) {
+		const RoutePoint& from = (*route)[s - 1];
+		const RoutePoint& to = (*route)[s];
+		const Vec3 flat{to.position.x - from.position.x, 0, to.position.z - from.position.z};
+		const int steps = std::max(1, static_cast<int>(Length(flat) / 50));
+		for (int k = 0; k <= steps; ++k) {
+			Vec3 at = from.position + (to.position - from.position) * (static_cast<float>(k) / steps);
+			const auto ground = GroundBelow(*walkable, {at.x, std::fmax(from.position.y, to.position.y) + 5, at.z});
+			ASSERT_TRUE(ground.has_value()) << to.name << " " << k;
+			at.y = *ground;
+			for (float height : {2.0f, 12.0f, 30.0f}) {
+				for (int d = 0; d < 16; ++d) {
+					const float a = 6.2831853f * d / 16;
+					const Vec3 direction{std::cos(a), 0, std::sin(a)};
+					EXPECT_TRUE(CastRay(map->triangles, {at.x, at.y + height, at.z}, direction).hit)
+					    << to.name << " " << k << " height " << height << " direction " << d;
+				}
+			}
+		}
+	}
+}
+
+TEST_F(StageMap, EveryColumnOfTheStageHasAFloor) {
+	for (float x = map->low.x + 1; x < map->high.x; x += 23) {
+		for (float z = map->low.z + 1; z < map->high.z; z += 23) {
+			EXPECT_TRUE(CastRay(map->triangles, {x, map->high.y + 10, z}, kDown).hit) << x << ", " << z;
+		}
+	}
+}
+
+}  // namespace
