@@ -30,9 +30,20 @@ struct ID3DXMesh : public IUnknown {
 	virtual HRESULT GetIndexBuffer(IDirect3DIndexBuffer9** buffer) = 0;
 };
 
+// One entry of D3DXIntersect's all-hits buffer.
+struct D3DXINTERSECTINFO {
+	DWORD FaceIndex;
+	float U;
+	float V;
+	float Dist;
+};
+
 HRESULT D3DXLoadMeshFromXA(LPCSTR fileName, DWORD options, IDirect3DDevice9* device, ID3DXBuffer** adjacency,
                            ID3DXBuffer** materials, ID3DXBuffer** effectInstances, DWORD* materialCount,
                            ID3DXMesh** mesh);
+HRESULT D3DXLoadMeshFromXInMemory(const void* memory, DWORD sizeOfMemory, DWORD options, IDirect3DDevice9* device,
+                                  ID3DXBuffer** adjacency, ID3DXBuffer** materials, ID3DXBuffer** effectInstances,
+                                  DWORD* materialCount, ID3DXMesh** mesh);
 
 // Nearest hit of the ray pos + t * dir (dir not normalised; t measured along
 // it), both faces of a triangle counting.
