@@ -1,0 +1,33 @@
+#include "platform/gpu/GpuHooks.h"
+
+#include "platform/gpu/GLDevice.h"
+#include "platform/gpu/GLSurface.h"
+
+namespace {
+
+std::function<void()>& PresentHookStorage() {
+	static std::function<void()> hook;
+	return hook;
+}
+
+}  // namespace
+
+void SetPresentHook(std::function<void()> hook) { PresentHookStorage() = std::move(hook); }
+
+const std::function<void()>& PresentHook() { return PresentHookStorage(); }
+
+bool ReadRenderTargetPixels(IDirect3DSurface9* surface, std::vector<uint8_t>& rgba, UINT& width, UINT& height) {
+	const GLSurface* platformSurface = surface != nullptr ? dynamic_cast<GLSurface*>(surface) : nullptr;
+	if (platformSurface == nullptr) {
+		return false;
+	}
+	return platformSurface->Owner().ReadPixels(*platformSurface, rgba, width, height);
+}
+
+bool ReadRenderTargetFloats(IDirect3DSurface9* surface, std::vector<float>& values, UINT& width, UINT& height) {
+	const GLSurface* platformSurface = surface != nullptr ? dynamic_cast<GLSurface*>(surface) : nullptr;
+	if (platformSurface == nullptr || platformSurface->Format() != D3DFMT_R32F) {
+		return false;
+	}
+	return platformSurface->Owner().ReadFloats(*platformSurface, values, width, height);
+}

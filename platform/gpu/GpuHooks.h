@@ -1,0 +1,20 @@
+#pragma once
+// Observation points on the GPU device for the headless runner, screenshots
+// and tests.
+
+#include "platform/gpu/D3D9.h"
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+// Runs after every Present, once the frame is on the window; empty to remove.
+void SetPresentHook(std::function<void()> hook);
+const std::function<void()>& PresentHook();
+
+// Reads a colour render target (the back buffer, or a render-target texture's
+// surface): 8-bit RGBA, rows from top to bottom, alpha 255 for X formats.
+bool ReadRenderTargetPixels(IDirect3DSurface9* surface, std::vector<uint8_t>& rgba, UINT& width, UINT& height);
+
+// Reads the single channel of an R32F render target, rows from top to bottom.
+bool ReadRenderTargetFloats(IDirect3DSurface9* surface, std::vector<float>& values, UINT& width, UINT& height);
