@@ -26,7 +26,7 @@ const SoundFile SOUND_FILES[] = {
 	{ "Sound/Game/Shoot.wav", MakeGunshot, -15.0f },
 	{ "Sound/Game/Raser_Charge.wav", MakeLaserCharge, -14.0f },
 	{ "Sound/Game/Raser_beam.wav", MakeLaserBeam, -14.0f },
-	{ "Sound/Game/Booster.wav", MakeBooster, -27.0f },
+	{ "Sound/Game/Booster.wav", MakeBooster, -23.0f },
 	{ "Sound/Game/Foot_Sound.wav", MakeFootstep, -16.0f },
 	{ "Sound/Game/Hit_Wall.wav", MakeWallHit, -18.0f },
 	{ "Sound/Game/Hit_any.wav", MakeDamageHit, -18.0f },

@@ -65,19 +65,21 @@ Canvas MiddleRing() {
 	return canvas;
 }
 
+// At most 236 pixels in radius: the left margin beside the picture is 240
+// pixels in the 1280-wide window, so the whole ring stays on screen.
 Canvas OuterRing() {
-	const int size = 512;
+	const int size = 480;
 	const float c = size * 0.5f;
 	Canvas canvas(size, size, palette::cyan.WithAlpha(0.0f));
-	canvas.Fill(RingShape(c, c, 238.0f, 241.0f), SolidPaint(palette::cyan.WithAlpha(0.9f)));
-	DrawRadialTicks(canvas, c, 224.0f, 234.0f, 5.0f, 2.0f, palette::cyan.WithAlpha(0.7f), 30.0f);
-	DrawRadialTicks(canvas, c, 214.0f, 236.0f, 30.0f, 4.0f, palette::ice);
+	canvas.Fill(RingShape(c, c, 222.0f, 225.0f), SolidPaint(palette::cyan.WithAlpha(0.9f)));
+	DrawRadialTicks(canvas, c, 208.0f, 218.0f, 5.0f, 2.0f, palette::cyan.WithAlpha(0.7f), 30.0f);
+	DrawRadialTicks(canvas, c, 198.0f, 220.0f, 30.0f, 4.0f, palette::ice);
 	for (int i = 0; i < 4; ++i) {
 		const float start = (i * 90.0f + 35.0f) * DEG;
-		canvas.Fill(ArcShape(c, c, 245.0f, 252.0f, start, start + 40.0f * DEG),
+		canvas.Fill(ArcShape(c, c, 229.0f, 236.0f, start, start + 40.0f * DEG),
 			SolidPaint(palette::blue.WithAlpha(0.95f)));
 	}
-	canvas.Fill(ArcShape(c, c, 245.0f, 252.0f, 300.0f * DEG, 318.0f * DEG), SolidPaint(palette::red));
+	canvas.Fill(ArcShape(c, c, 229.0f, 236.0f, 300.0f * DEG, 318.0f * DEG), SolidPaint(palette::red));
 	return canvas;
 }
 
