@@ -3,10 +3,7 @@
 // texture. The battle hands it the light and camera parameters each frame;
 // nothing draws with it.
 
-#if __has_include("app/Texture.h")
 #include "app/Texture.h"
-#define PLAIN_SHADER_HAS_TEXTURE 1
-#endif
 #include "platform/fx/D3DX9Effect.h"
 
 class PlainShader {
@@ -23,7 +20,5 @@ public:
 	void Release();
 
 	ID3DXEffect* effect = nullptr;
-#ifdef PLAIN_SHADER_HAS_TEXTURE
 	Texture texture;
-#endif
 };

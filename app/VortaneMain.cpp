@@ -1,2 +1,12 @@
-// Placeholder until the application shell lands.
-int main() { return 0; }
+// VORTANE: the game. No arguments; the exit code is always 0.
+
+#include "app/Application.h"
+
+int main() {
+	Application& application = Application::Get();
+	if (application.InitWindow(GetModuleHandleA(nullptr), 1280, 720)) {
+		application.Run();
+		application.Shutdown();
+	}
+	return 0;
+}
