@@ -3,10 +3,10 @@
 #include "platform/fx/D3DX9Effect.h"
 
 #include "platform/fx/EffectFileParser.h"
+#include "platform/fx/EffectTextBuffer.h"
 #include "platform/fx/GLEffect.h"
 #include "platform/system/DataPath.h"
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -17,13 +17,7 @@ void ReportError(const std::string& reason, ID3DXBuffer** errors) {
 	if (errors == nullptr) {
 		return;
 	}
-	*errors = nullptr;
-	ID3DXBuffer* buffer = nullptr;
-	const DWORD bytes = static_cast<DWORD>(reason.size() + 1);
-	if (SUCCEEDED(D3DXCreateBuffer(bytes, &buffer)) && buffer != nullptr) {
-		std::memcpy(buffer->GetBufferPointer(), reason.c_str(), bytes);
-		*errors = buffer;
-	}
+	*errors = new EffectTextBuffer(reason);
 }
 
 HRESULT CreateEffect(IDirect3DDevice9* device, const void* data, UINT bytes, const std::string& sourceName,

@@ -149,8 +149,12 @@ std::string EffectFileParser::Describe(const EffectToken& t) const {
 	switch (t.kind) {
 	case EffectTokenKind::End: return "end of file";
 	case EffectTokenKind::RawBlock: return "a GLSL block";
-	default: return "'" + std::string(t.text) + "'";
+	default: break;
 	}
+	std::string quoted(1, '\'');
+	quoted.append(t.text);
+	quoted += '\'';
+	return quoted;
 }
 
 void EffectFileParser::Advance() { token = lexer->Next(); }

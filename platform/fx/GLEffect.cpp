@@ -1,13 +1,7 @@
 #include "platform/fx/GLEffect.h"
 
 #include "platform/fx/ShaderSourceAssembler.h"
-#if __has_include("platform/gpu/GpuProgramBinding.h")
 #include "platform/gpu/GpuProgramBinding.h"
-#else
-void GpuUseProgram(IDirect3DDevice9* device, unsigned program);
-unsigned GpuTextureName(IDirect3DBaseTexture9* texture);
-unsigned GpuTextureTarget(IDirect3DBaseTexture9* texture);
-#endif
 
 #include <epoxy/gl.h>
 
@@ -35,7 +29,8 @@ GLint Wrap(DWORD address) {
 }
 
 // Effect samplers use units 8..15, clear of the device's texture stages 0..7,
-// so a pass never disturbs what SetTexture bound.
+// so a pass never disturbs what SetTexture bound. (d3d_ViewportSize is the
+// device's to set, at each draw.)
 constexpr unsigned FIRST_EFFECT_TEXTURE_UNIT = 8;
 
 unsigned EffectTextureUnit(int sampler) { return FIRST_EFFECT_TEXTURE_UNIT + static_cast<unsigned>(sampler); }
@@ -95,10 +90,6 @@ bool GLEffect::Build(const D3DXMACRO* defines, std::string& error) {
 // same names; uniforms the optimiser dropped simply have no binding.
 void GLEffect::BindProgram(PassProgram& pass) {
 	for (const GLProgram::Uniform& uniform : pass.program.Uniforms()) {
-		if (uniform.name == "d3d_ViewportSize") {
-			pass.viewportLocation = uniform.location;
-			continue;
-		}
 		const int parameter = parameters.Find(uniform.name.c_str());
 		if (parameter >= 0) {
 			pass.uniforms.push_back({parameter, uniform.location, uniform.type});
@@ -187,6 +178,9 @@ HRESULT GLEffect::BeginPass(UINT pass) {
 	}
 	PassProgram& program = *programs[technique][pass];
 	GpuUseProgram(device, program.program.Name());
+	// The device binds the selected program only when it draws; uniforms go
+	// to whichever program GL has current, so make it ours now.
+	glUseProgram(program.program.Name());
 	if (!program.samplerUnitsSet) {
 		for (const SamplerBinding& sampler : program.samplers) {
 			glUniform1i(sampler.location, EffectTextureUnit(sampler.sampler));
@@ -201,8 +195,8 @@ HRESULT GLEffect::CommitChanges() {
 		return D3DERR_INVALIDCALL;
 	}
 	PassProgram& program = *programs[technique][activePass];
+	glUseProgram(program.program.Name());
 	UploadUniforms(program);
-	UploadViewportSize(program);
 	BindTextures(program);
 	return S_OK;
 }
@@ -271,23 +265,6 @@ void GLEffect::UploadUniforms(PassProgram& pass) {
 		case GL_FLOAT_MAT4: glUniformMatrix4fv(binding.location, 1, GL_TRUE, value); break;
 		default: break;
 		}
-	}
-}
-
-void GLEffect::UploadViewportSize(PassProgram& pass) {
-	if (pass.viewportLocation < 0) {
-		return;
-	}
-	D3DVIEWPORT9 viewport{};
-	if (FAILED(device->GetViewport(&viewport))) {
-		return;
-	}
-	const float width = static_cast<float>(viewport.Width);
-	const float height = static_cast<float>(viewport.Height);
-	if (width != pass.viewportSize[0] || height != pass.viewportSize[1]) {
-		pass.viewportSize[0] = width;
-		pass.viewportSize[1] = height;
-		glUniform2f(pass.viewportLocation, width, height);
 	}
 }
 

@@ -54,8 +54,6 @@ private:
 		GLProgram program;
 		std::vector<UniformBinding> uniforms;
 		std::vector<SamplerBinding> samplers;
-		int viewportLocation = -1;
-		float viewportSize[2] = {-1.0f, -1.0f};
 		bool samplerUnitsSet = false;
 	};
 
@@ -70,7 +68,6 @@ private:
 	void UploadUniforms(PassProgram& pass);
 	void BindTextures(const PassProgram& pass);
 	void UnbindTextures(const PassProgram& pass);
-	void UploadViewportSize(PassProgram& pass);
 	void SaveRenderStates();
 	void RestoreRenderStates();
 
