@@ -113,6 +113,11 @@ LoadedMesh LoadMesh(const std::string& path, const Mat4& placement) {
 		aiString texture;
 		const bool has = scene->mMaterials[m]->GetTexture(aiTextureType_DIFFUSE, 0, &texture) == AI_SUCCESS;
 		out.textureFiles.push_back(has ? texture.C_Str() : "");
+		aiColor3D diffuse(1, 1, 1), emissive(0, 0, 0);
+		scene->mMaterials[m]->Get(AI_MATKEY_COLOR_DIFFUSE, diffuse);
+		scene->mMaterials[m]->Get(AI_MATKEY_COLOR_EMISSIVE, emissive);
+		out.diffuse.push_back({diffuse.r, diffuse.g, diffuse.b});
+		out.emissive.push_back({emissive.r, emissive.g, emissive.b});
 	}
 	Gather(scene, scene->mRootNode, aiMatrix4x4(), placement, out);
 	return out;

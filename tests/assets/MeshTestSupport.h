@@ -26,6 +26,7 @@ struct LoadedMesh {
 	MeshCounts counts;  // as Assimp reports them
 	std::vector<Triangle> triangles;
 	std::vector<std::string> textureFiles;  // per material, empty for none
+	std::vector<Vec3> diffuse, emissive;     // per material
 	Vec3 low{1e30f, 1e30f, 1e30f}, high{-1e30f, -1e30f, -1e30f};
 };
 

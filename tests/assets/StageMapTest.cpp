@@ -4,10 +4,13 @@
 // trench, the boss stands on its arena, the route file can be walked, and
 // the walls close the stage.
 #include "tests/assets/MeshTestSupport.h"
+#include "tests/assets/PreviewRenderer.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
 #include <sstream>
 
 namespace {
@@ -277,6 +280,36 @@ TEST_F(StageMap, EveryColumnOfTheStageHasAFloor) {
 		for (float z = map->low.z + 1; z < map->high.z; z += 23) {
 			EXPECT_TRUE(CastRay(map->triangles, {x, map->high.y + 10, z}, kDown).hit) << x << ", " << z;
 		}
+	}
+}
+
+TEST_F(StageMap, WritesPreviewsWhenAsked) {
+	const char* folder = std::getenv("VORTANE_PREVIEW_DIR");
+	if (!folder) {
+		GTEST_SKIP() << "set VORTANE_PREVIEW_DIR to write the previews";
+	}
+	std::filesystem::create_directories(folder);
+	struct View {
+		const char* name;
+		int width, height;
+		Vec3 centre;
+		float extent;
+		Vec3 direction;
+	};
+	const View views[] = {
+	    {"map_overview", 1100, 1050, (map->low + map->high) * 0.5f, 0.52f * (map->high.z - map->low.z), {0, -1, 0.01f}},
+	    {"map_start", 800, 600, {0, -20, 500}, 420, {0.25f, -0.8f, 0.55f}},
+	    {"map_yard", 800, 600, {-170, 40, 1800}, 480, {0.3f, -0.85f, 0.45f}},
+	    {"map_plateau", 800, 600, {640, 125, 2170}, 260, {0.4f, -0.75f, 0.5f}},
+	    {"map_arena", 800, 600, {1750, -180, 2150}, 420, {0.45f, -0.8f, 0.4f}},
+	};
+	for (const View& view : views) {
+		PreviewRenderer renderer(view.width, view.height);
+		renderer.SetView(view.centre, view.extent, view.direction);
+		renderer.Draw(*map);
+		renderer.Draw(*liftTop);
+		EXPECT_TRUE(WritePreviewPng(std::string(folder) + "/" + view.name + ".png", view.width, view.height,
+		                            renderer.Picture()));
 	}
 }
 

@@ -19,24 +19,25 @@ void BothSides(const std::function<void(float)>& shape) {
 
 void Body(MeshBuilder& b, const Palette& p) {
 	b.SetMaterial(p.armour);
-	b.Box({0, 0.6f, 0.05f}, {1.5f, 1.35f, 1.2f}, 0.3f);
+	b.Box({0, 0.55f, 0.05f}, {1.65f, 1.45f, 1.25f}, 0.3f);
+	b.Box({0, 1.45f, -0.1f}, {1.85f, 0.5f, 1.05f}, 0.25f);  // collar armour
 	b.Box({0, 2.6f, 0.25f}, {0.62f, 0.45f, 0.6f}, 0.16f);  // head
 	b.SetMaterial(p.trim);
-	b.Box({0, 1.2f, 1.25f}, {1.2f, 0.55f, 0.2f}, 0.12f);  // chest plate
+	b.Box({0, 1.05f, 1.3f}, {1.3f, 0.6f, 0.22f}, 0.12f);  // chest plate
 	b.Box({0, -1.2f, 0.85f}, {0.7f, 0.42f, 0.12f}, 0.06f);
 	BothSides([&](float s) {
 		b.Box({s * 0.62f, 2.45f, 0.55f}, {0.08f, 0.3f, 0.32f}, 0.04f);  // cheek guards
 		b.Beam({s * 0.12f, 2.95f, 0.7f}, {s * 0.75f, 3.55f, 0.45f}, 0.06f, 0.05f, {0, 0, 1});  // antenna
 	});
 	b.SetMaterial(p.frame);
-	b.Box({0, -1.25f, 0}, {0.95f, 0.6f, 0.82f}, 0.15f);  // abdomen
-	b.Cylinder({0, -1.8f, 0}, {0, -3.45f, 0}, 0.62f, 0.62f, 12);  // waist
+	b.Box({0, -1.25f, 0}, {1.05f, 0.62f, 0.88f}, 0.15f);  // abdomen
+	b.Cylinder({0, -1.8f, 0}, {0, -3.7f, 0}, 0.62f, 0.62f, 12);  // waist, sunk into the pelvis
 	b.Cylinder({0, 1.9f, 0.1f}, {0, 2.25f, 0.15f}, 0.42f, 0.38f, 10);  // neck
 	BothSides([&](float s) { b.Cylinder({s * 1.45f, 0.5f, -0.5f}, {s * 1.95f, 0.5f, -0.5f}, 0.5f, 0.5f, 12); });
 	b.SetMaterial(p.glow);
 	b.Box({0, 2.67f, 0.85f}, {0.46f, 0.1f, 0.03f});  // visor
-	b.Box({0, 0.35f, 1.27f}, {0.34f, 0.2f, 0.04f}, 0.04f);  // core light
-	BothSides([&](float s) { b.Box({s * 1.52f, 0.55f, 0.55f}, {0.03f, 0.45f, 0.09f}); });  // chest vents
+	b.Box({0, 0.2f, 1.31f}, {0.34f, 0.2f, 0.04f}, 0.04f);  // core light
+	BothSides([&](float s) { b.Box({s * 1.67f, 0.45f, 0.55f}, {0.03f, 0.45f, 0.09f}); });  // chest vents
 	b.SetMaterial(p.hazard);
 	b.Box({0, -1.55f, 0.99f}, {0.5f, 0.06f, 0.03f});
 }
@@ -67,28 +68,29 @@ void Thigh(MeshBuilder& b, const Palette& p) {
 	b.Box({0, -1.8f, 0}, {0.5f, 1.5f, 0.55f}, 0.12f);
 	b.Cylinder({-0.62f, -3.5f, 0}, {0.62f, -3.5f, 0}, 0.42f, 0.42f, 12);  // knee axle
 	b.SetMaterial(p.armour);
-	b.Box({0, -1.55f, 0.12f}, {0.66f, 1.05f, 0.6f}, 0.2f);
+	b.Box({0, -1.55f, 0.12f}, {0.78f, 1.15f, 0.72f}, 0.22f);
 	b.SetMaterial(p.trim);
-	b.Box({0, -1.45f, 0.75f}, {0.4f, 0.7f, 0.07f}, 0.04f);
+	b.Box({0, -1.45f, 0.86f}, {0.45f, 0.75f, 0.07f}, 0.04f);
 	b.SetMaterial(p.glow);
-	BothSides([&](float s) { b.Box({s * 0.67f, -1.2f, 0.2f}, {0.02f, 0.35f, 0.06f}); });
+	BothSides([&](float s) { b.Box({s * 0.79f, -1.2f, 0.2f}, {0.02f, 0.35f, 0.06f}); });
 }
 
 void Shin(MeshBuilder& b, const Palette& p) {
 	b.SetMaterial(p.trim);
 	b.Box({0, -0.25f, 0.45f}, {0.52f, 0.55f, 0.35f}, 0.15f);  // knee cap
-	b.Box({0, -2.4f, 0.83f}, {0.45f, 1.4f, 0.08f}, 0.05f);
-	b.Box({0, -5.85f, 1.55f}, {0.7f, 0.28f, 0.35f}, 0.1f);  // toe cap
+	b.Box({0, -2.4f, 0.95f}, {0.5f, 1.4f, 0.08f}, 0.05f);
+	b.Box({0, -5.8f, 1.75f}, {0.8f, 0.3f, 0.4f}, 0.1f);  // toe cap
 	b.SetMaterial(p.armour);
-	b.Box({0, -2.8f, 0.05f}, {0.72f, 2.3f, 0.78f}, 0.25f);
+	b.Box({0, -2.8f, 0.05f}, {0.85f, 2.35f, 0.9f}, 0.28f);
+	b.Box({0, -4.6f, 0.1f}, {0.95f, 0.6f, 0.95f}, 0.25f);  // ankle guard
 	b.SetMaterial(p.frame);
-	b.Box({0, -3.0f, -0.85f}, {0.5f, 1.0f, 0.25f}, 0.1f);  // calf thruster
+	b.Box({0, -3.0f, -0.97f}, {0.55f, 1.0f, 0.25f}, 0.1f);  // calf thruster
 	b.Cylinder({-0.52f, -5.4f, 0}, {0.52f, -5.4f, 0}, 0.38f, 0.38f, 10);  // ankle
-	b.Box({0, -6.1f, 0.45f}, {0.8f, 0.4f, 1.45f}, 0.15f);  // foot: sole at -6.5
+	b.Box({0, -6.1f, 0.5f}, {0.95f, 0.4f, 1.65f}, 0.15f);  // foot: sole at -6.5
 	b.Box({0, -6.05f, -1.15f}, {0.6f, 0.35f, 0.3f}, 0.1f);  // heel
 	b.SetMaterial(p.glow);
-	b.Box({0, -3.85f, -1.1f}, {0.32f, 0.14f, 0.02f});
-	b.Box({0, -1.8f, 0.86f}, {0.2f, 0.35f, 0.02f});
+	b.Box({0, -3.85f, -1.22f}, {0.32f, 0.14f, 0.02f});
+	b.Box({0, -1.8f, 0.98f}, {0.2f, 0.35f, 0.02f});
 }
 
 void BackPack(MeshBuilder& b, const Palette& p) {
@@ -124,14 +126,14 @@ void Shoulder(MeshBuilder& b, const Palette& p) {
 	b.SetMaterial(p.frame);
 	b.Cylinder({0.25f, 0, 0}, {-0.6f, 0, 0}, 0.5f, 0.5f, 12);
 	b.SetMaterial(p.armour);
-	b.Box({-0.75f, 0.35f, 0}, {0.75f, 0.7f, 1.0f}, 0.28f);
+	b.Box({-0.8f, 0.4f, 0}, {0.85f, 0.8f, 1.1f}, 0.3f);
 	b.SetMaterial(p.trim);
-	b.Box({-1.53f, 0.25f, 0}, {0.08f, 0.5f, 0.78f}, 0.05f);
-	b.Box({-0.75f, 1.07f, 0}, {0.5f, 0.07f, 0.72f}, 0.04f);
+	b.Box({-1.68f, 0.3f, 0}, {0.08f, 0.55f, 0.85f}, 0.05f);
+	b.Box({-0.8f, 1.22f, 0}, {0.55f, 0.07f, 0.8f}, 0.04f);
 	b.SetMaterial(p.glow);
-	b.Box({-1.62f, 0.3f, 0.5f}, {0.02f, 0.1f, 0.18f});
+	b.Box({-1.77f, 0.35f, 0.55f}, {0.02f, 0.1f, 0.18f});
 	b.SetMaterial(p.hazard);
-	b.Box({-1.62f, -0.1f, -0.2f}, {0.02f, 0.07f, 0.4f});
+	b.Box({-1.77f, -0.1f, -0.2f}, {0.02f, 0.07f, 0.4f});
 }
 
 void RightShoulder(MeshBuilder& b, const Palette& p) {
@@ -140,7 +142,7 @@ void RightShoulder(MeshBuilder& b, const Palette& p) {
 	Shoulder(b, p);
 	b.PopTransform();
 	b.SetMaterial(p.frame);
-	b.Box({-0.45f, 1.3f, 0}, {0.32f, 0.28f, 0.45f}, 0.08f);  // launcher mount
+	b.Box({-0.45f, 1.4f, 0}, {0.32f, 0.28f, 0.45f}, 0.08f);  // launcher mount
 }
 
 void PlasmaLauncher(MeshBuilder& b, const Palette& p) {

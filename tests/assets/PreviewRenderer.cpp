@@ -1,0 +1,121 @@
+#include "tests/assets/PreviewRenderer.h"
+
+#include <stb_image_write.h>
+
+#include <algorithm>
+#include <cmath>
+
+PreviewRenderer::PreviewRenderer(int width_, int height_)
+    : width(width_), height(height_), sampleWidth(width_ * 2), sampleHeight(height_ * 2) {
+	Clear();
+}
+
+void PreviewRenderer::SetView(const Vec3& centre_, float extent, const Vec3& viewDirection) {
+	centre = centre_;
+	forward = Normalize(viewDirection);
+	right = Normalize(Cross({0, 1, 0}, forward));
+	up = Cross(forward, right);
+	scale = sampleHeight * 0.5f / extent;
+}
+
+void PreviewRenderer::Clear() {
+	const size_t samples = static_cast<size_t>(sampleWidth) * sampleHeight;
+	depth.assign(samples, 1e30f);
+	covered.assign(samples, 0);
+	colour.resize(samples);
+	for (int y = 0; y < sampleHeight; ++y) {
+		const float t = static_cast<float>(y) / sampleHeight;
+		for (int x = 0; x < sampleWidth; ++x) {
+			colour[static_cast<size_t>(y) * sampleWidth + x] = {0.07f + 0.1f * t, 0.08f + 0.11f * t, 0.12f + 0.14f * t};
+		}
+	}
+}
+
+void PreviewRenderer::Fill(const Vec3& a, const Vec3& b, const Vec3& c, const Vec3& shade) {
+	auto project = [&](const Vec3& p) {
+		const Vec3 d = p - centre;
+		return Vec3{sampleWidth * 0.5f + Dot(d, right) * scale, sampleHeight * 0.5f - Dot(d, up) * scale, Dot(d, forward)};
+	};
+	const Vec3 p0 = project(a), p1 = project(b), p2 = project(c);
+	const float area = (p1.x - p0.x) * (p2.y - p0.y) - (p1.y - p0.y) * (p2.x - p0.x);
+	if (std::fabs(area) < 1e-8f) {
+		return;
+	}
+	const int x0 = std::max(0, static_cast<int>(std::floor(std::min({p0.x, p1.x, p2.x}))));
+	const int x1 = std::min(sampleWidth - 1, static_cast<int>(std::ceil(std::max({p0.x, p1.x, p2.x}))));
+	const int y0 = std::max(0, static_cast<int>(std::floor(std::min({p0.y, p1.y, p2.y}))));
+	const int y1 = std::min(sampleHeight - 1, static_cast<int>(std::ceil(std::max({p0.y, p1.y, p2.y}))));
+	for (int y = y0; y <= y1; ++y) {
+		for (int x = x0; x <= x1; ++x) {
+			const float px = x + 0.5f, py = y + 0.5f;
+			const float w0 = ((p1.x - px) * (p2.y - py) - (p1.y - py) * (p2.x - px)) / area;
+			const float w1 = ((p2.x - px) * (p0.y - py) - (p2.y - py) * (p0.x - px)) / area;
+			const float w2 = 1 - w0 - w1;
+			if (w0 < 0 || w1 < 0 || w2 < 0) {
+				continue;
+			}
+			const float z = w0 * p0.z + w1 * p1.z + w2 * p2.z;
+			const size_t i = static_cast<size_t>(y) * sampleWidth + x;
+			if (z < depth[i]) {
+				depth[i] = z;
+				colour[i] = shade;
+				covered[i] = 1;
+			}
+		}
+	}
+}
+
+void PreviewRenderer::Draw(const LoadedMesh& mesh) {
+	const Vec3 light = Normalize({-0.45f, 0.8f, -0.4f});
+	const Vec3 fill = Normalize({0.6f, 0.2f, 0.5f});
+	for (const Triangle& t : mesh.triangles) {
+		const Vec3 normal = Normalize(Cross(t.b - t.a, t.c - t.a));
+		const bool facing = Dot(normal, forward) < 0;
+		if (cull && !facing) {
+			continue;  // the game culls counter-clockwise faces
+		}
+		const Vec3 base = t.material < static_cast<int>(mesh.diffuse.size()) ? mesh.diffuse[t.material] : Vec3{1, 1, 1};
+		const Vec3 glow = t.material < static_cast<int>(mesh.emissive.size()) ? mesh.emissive[t.material] : Vec3{};
+		const float lambert = 0.28f + 0.72f * std::fmax(0.0f, Dot(normal, light)) + 0.2f * std::fmax(0.0f, Dot(normal, fill));
+		Vec3 shade = base * lambert + glow * 1.2f;
+		shade = {std::fmin(shade.x, 1.0f), std::fmin(shade.y, 1.0f), std::fmin(shade.z, 1.0f)};
+		Fill(t.a, t.b, t.c, shade);
+	}
+}
+
+void PreviewRenderer::DrawFloor(const Vec3& floorCentre, float size, float y) {
+	const int tiles = 8;
+	const float step = 2 * size / tiles;
+	for (int i = 0; i < tiles; ++i) {
+		for (int j = 0; j < tiles; ++j) {
+			const float x0 = floorCentre.x - size + i * step, z0 = floorCentre.z - size + j * step;
+			const Vec3 shade = (i + j) % 2 ? Vec3{0.22f, 0.24f, 0.27f} : Vec3{0.17f, 0.18f, 0.21f};
+			const Vec3 a{x0, y, z0}, b{x0 + step, y, z0}, c{x0 + step, y, z0 + step}, d{x0, y, z0 + step};
+			Fill(a, b, c, shade);
+			Fill(a, c, d, shade);
+		}
+	}
+}
+
+size_t PreviewRenderer::CoveredSamples() const { return static_cast<size_t>(std::count(covered.begin(), covered.end(), 1)); }
+
+std::vector<uint8_t> PreviewRenderer::Picture() const {
+	std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3);
+	for (int y = 0; y < height; ++y) {
+		for (int x = 0; x < width; ++x) {
+			Vec3 sum;
+			for (int k = 0; k < 4; ++k) {
+				sum = sum + colour[static_cast<size_t>(2 * y + k / 2) * sampleWidth + 2 * x + k % 2];
+			}
+			const size_t o = (static_cast<size_t>(y) * width + x) * 3;
+			rgb[o] = static_cast<uint8_t>(std::clamp(sum.x * 0.25f, 0.0f, 1.0f) * 255);
+			rgb[o + 1] = static_cast<uint8_t>(std::clamp(sum.y * 0.25f, 0.0f, 1.0f) * 255);
+			rgb[o + 2] = static_cast<uint8_t>(std::clamp(sum.z * 0.25f, 0.0f, 1.0f) * 255);
+		}
+	}
+	return rgb;
+}
+
+bool WritePreviewPng(const std::string& path, int width, int height, const std::vector<uint8_t>& rgb) {
+	return stbi_write_png(path.c_str(), width, height, 3, rgb.data(), width * 3) != 0;
+}
