@@ -1,5 +1,6 @@
 #include "audio/Sound.h"
 
+#include "app/Application.h"
 #include "audio/WaveFile.h"
 #include "platform/math/D3DXMath.h"
 #include "platform/system/Win32.h"
@@ -12,6 +13,7 @@ constexpr DWORD PRIMARY_BUFFER_FLAGS = DSBCAPS_PRIMARYBUFFER | DSBCAPS_CTRL3D | 
 constexpr DWORD SAMPLE_BUFFER_FLAGS =
 	DSBCAPS_CTRL3D | DSBCAPS_CTRLFREQUENCY | DSBCAPS_CTRLVOLUME | DSBCAPS_GLOBALFOCUS | DSBCAPS_GETCURRENTPOSITION2;
 constexpr float LISTENER_ROLLOFF = 0.3f;
+constexpr float DEGREES_TO_RADIANS = 0.017453292f;
 
 bool KeyHeld(int virtualKey) { return (GetAsyncKeyState(virtualKey) & 0x8000) != 0; }
 
@@ -34,7 +36,7 @@ bool Sound::SetUpDevice() {
 		device = nullptr;
 		return false;
 	}
-	device->SetCooperativeLevel(nullptr, DSSCL_PRIORITY);
+	device->SetCooperativeLevel(Application::Get().window, DSSCL_PRIORITY);
 
 	DSBUFFERDESC description{};
 	description.dwSize = sizeof(description);
@@ -145,8 +147,26 @@ void Sound::Update() {
 	FollowView();
 }
 
-// The listener follows the view once the hub offers it.
-void Sound::FollowView() {}
+// The listener stands at the camera and faces along the view angles; the
+// title also takes the facing as its camera target.
+void Sound::FollowView() {
+	Application& application = Application::Get();
+	D3DXMATRIX rotation;
+	D3DXMatrixRotationYawPitchRoll(&rotation, application.viewYaw * DEGREES_TO_RADIANS, application.viewPitch * DEGREES_TO_RADIANS, 0.0f);
+	const D3DXVECTOR3 forward(0.0f, 0.0f, 1.0f);
+	const D3DXVECTOR3 up(0.0f, 1.0f, 0.0f);
+	D3DXVECTOR3 front;
+	D3DXVECTOR3 top;
+	D3DXVec3TransformNormal(&front, &forward, &rotation);
+	D3DXVec3TransformNormal(&top, &up, &rotation);
+	application.cameraTarget = front;
+	if (listener == nullptr) {
+		return;
+	}
+	const D3DXVECTOR3& eye = application.cameraEye;
+	listener->SetPosition(eye.x, eye.y, eye.z, DS3D_IMMEDIATE);
+	listener->SetOrientation(front.x, front.y, front.z, top.x, top.y, top.z, DS3D_IMMEDIATE);
+}
 
 void Sound::Stop() {
 	if (buffer != nullptr) {

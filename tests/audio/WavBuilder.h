@@ -72,11 +72,23 @@ inline Bytes Sine16(double frequency, uint32_t rate, size_t frames, double ampli
 	return out;
 }
 
+inline std::filesystem::path ScratchPath() {
+	return std::filesystem::temp_directory_path() / ("vortane-audio-" + std::to_string(getpid()));
+}
+
 inline std::filesystem::path ScratchFolder() {
-	const std::filesystem::path folder = std::filesystem::temp_directory_path() / ("vortane-audio-" + std::to_string(getpid()));
+	const std::filesystem::path folder = ScratchPath();
 	std::filesystem::create_directories(folder);
 	return folder;
 }
+
+// Removes the scratch folder when the test process ends.
+inline struct ScratchCleaner {
+	~ScratchCleaner() {
+		std::error_code ignored;
+		std::filesystem::remove_all(ScratchPath(), ignored);
+	}
+} scratchCleaner;
 
 inline std::string WriteFile(const std::string& name, const Bytes& bytes) {
 	const std::filesystem::path path = ScratchFolder() / name;
