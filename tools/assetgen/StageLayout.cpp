@@ -76,6 +76,8 @@ StageLayout::StageLayout()
 		}
 	}
 
+	AddButtresses();
+
 	route = {
 	    {"start", false, 0, -20, 0},
 	    {"corridor", false, 0, -20, 450},
@@ -165,4 +167,39 @@ std::string FormatRoute(const std::vector<RoutePoint>& route) {
 		text += line;
 	}
 	return text;
+}
+
+void StageLayout::AddButtresses() {
+	// A rock column stands out of the wall every 60 units along the halls,
+	// corridors, yard and plateau, clear of ramps, cover and the shaft.
+	std::vector<size_t> columns;
+	for (int j = 1; j + 1 < kRows; ++j) {
+		for (int i = 1; i + 1 < kColumns; ++i) {
+			const Ground kind = KindAt(i, j);
+			if ((kind != Ground::Floor && kind != Ground::DarkFloor && kind != Ground::Plate) || RampAt(i, j) >= 0 ||
+			    CellX(i) > 1600) {
+				continue;
+			}
+			bool clear = true;
+			for (int dj = -1; dj <= 1 && clear; ++dj) {
+				for (int di = -1; di <= 1 && clear; ++di) {
+					const Ground near = KindAt(i + di, j + dj);
+					clear = near != Ground::Shaft && near != Ground::Crate && RampAt(i + di, j + dj) < 0;
+				}
+			}
+			const bool rockX = KindAt(i - 1, j) == Ground::Rock || KindAt(i + 1, j) == Ground::Rock;
+			const bool rockZ = KindAt(i, j - 1) == Ground::Rock || KindAt(i, j + 1) == Ground::Rock;
+			if (!clear || rockX == rockZ) {
+				continue;  // not beside a wall, or in a corner
+			}
+			if ((rockX ? j : i) % 12 == 0) {
+				columns.push_back(Index(i, j));
+			}
+		}
+	}
+	for (const size_t c : columns) {
+		const int i = static_cast<int>(c % kColumns), j = static_cast<int>(c / kColumns);
+		kinds[c] = Ground::Rock;
+		heights[c] = RockHeight(CellX(i) + kCell / 2, CellZ(j) + kCell / 2);
+	}
 }

@@ -54,6 +54,7 @@ private:
 	void Fill(float x0, float z0, float x1, float z1, Ground kind, float height);
 	void FillDisc(float cx, float cz, float radius, Ground kind, float height);
 	void AddRamp(const StageRamp& ramp);
+	void AddButtresses();
 
 	std::vector<Ground> kinds;
 	std::vector<float> heights;

@@ -172,6 +172,12 @@ void EmitWall(MeshBuilder& b, const MapMaterials& m, const WallPiece& w) {
 	if (w.kind != Ground::Rock || !flat || w.top0 - w.bottom0 < 40 || w.a1 - w.a0 < 20) {
 		return;
 	}
+	// A steel skirting along the foot of the wall.
+	b.SetMaterial(m.plate);
+	const float skirt = w.at + w.facing * 0.25f;
+	auto skirting = [&](float along, float y) { return w.xLine ? Vec3{skirt, y, along} : Vec3{along, y, skirt}; };
+	b.Quad(skirting(w.a0, w.bottom0), skirting(w.a1, w.bottom0), skirting(w.a1, w.bottom0 + 6),
+	       skirting(w.a0, w.bottom0 + 6), normal);
 	b.SetMaterial(m.light);
 	const float offset = w.at + w.facing * 0.3f;
 	for (float start = std::ceil(w.a0 / 40.0f) * 40.0f - 40.0f; start < w.a1; start += 40.0f) {
