@@ -113,7 +113,7 @@ bool UploadFace(GLTextureStorage& storage, const Image& image, UINT face, D3DCOL
 	const UINT fileLevels = sameSize ? std::min(image.mipLevels, storage.Levels()) : 1;
 	for (UINT level = 0; level < fileLevels; ++level) {
 		const ImageSurface& surface = image.Surface(face, level);
-		if (surface.width != storage.Width(level) || surface.height != storage.Height(level)) {
+		if (sameSize && (surface.width != storage.Width(level) || surface.height != storage.Height(level))) {
 			return false;
 		}
 		if (IsCompressed(format)) {

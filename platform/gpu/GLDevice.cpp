@@ -1,5 +1,7 @@
 #include "platform/gpu/GLDevice.h"
 
+#include "platform/gpu/GLErrors.h"
+
 #include "platform/gpu/GLCubeTexture.h"
 #include "platform/gpu/GLIndexBuffer.h"
 #include "platform/gpu/GLSurface.h"
@@ -281,6 +283,7 @@ HRESULT GLDevice::Create(SDL_Window* window, GLContextRequest request, D3DPRESEN
 
 bool GLDevice::CreateObjects(const D3DPRESENT_PARAMETERS& parameters) {
 	presentParameters = parameters;
+	ClearGLErrors();
 	glPixelStorei(GL_PACK_ALIGNMENT, 1);
 	glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
 	glGenFramebuffers(1, &framebuffer);
@@ -312,7 +315,7 @@ bool GLDevice::CreateObjects(const D3DPRESENT_PARAMETERS& parameters) {
 	renderTargets[0] = backBuffer;
 	depthStencil = autoDepthStencil;
 	SetDefaultState();
-	return glGetError() == GL_NO_ERROR;
+	return NoGLErrors();
 }
 
 void GLDevice::SetDefaultState() {
@@ -1092,6 +1095,7 @@ bool GLDevice::ReadSurface(const GLSurface& surface, GLenum format, GLenum type,
 		return false;
 	}
 	MakeCurrent();
+	ClearGLErrors();
 	glBindFramebuffer(GL_READ_FRAMEBUFFER, readFramebuffer);
 	surface.Attach(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0);
 	glReadBuffer(GL_COLOR_ATTACHMENT0);
@@ -1101,7 +1105,7 @@ bool GLDevice::ReadSurface(const GLSurface& surface, GLenum format, GLenum type,
 	}
 	glFramebufferRenderbuffer(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, 0);
 	glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
-	return complete && glGetError() == GL_NO_ERROR;
+	return complete && NoGLErrors();
 }
 
 bool GLDevice::ReadPixels(const GLSurface& surface, std::vector<uint8_t>& rgba, UINT& width, UINT& height) {

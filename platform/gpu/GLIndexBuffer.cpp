@@ -1,5 +1,7 @@
 #include "platform/gpu/GLIndexBuffer.h"
 
+#include "platform/gpu/GLErrors.h"
+
 GLIndexBuffer::GLIndexBuffer(GLDevice& owner) : GLDeviceChild(owner) {}
 
 GLIndexBuffer::~GLIndexBuffer() {
@@ -18,12 +20,13 @@ GLIndexBuffer* GLIndexBuffer::Create(GLDevice& device, UINT length, DWORD usage,
 	GLIndexBuffer* buffer = new GLIndexBuffer(device);
 	buffer->bytes.assign(length, 0);
 	buffer->desc = D3DINDEXBUFFER_DESC{format, D3DRTYPE_INDEXBUFFER, usage, pool, length};
+	ClearGLErrors();
 	glGenBuffers(1, &buffer->name);
 	glBindBuffer(GL_COPY_WRITE_BUFFER, buffer->name);
 	glBufferData(GL_COPY_WRITE_BUFFER, GLsizeiptr(length), buffer->bytes.data(),
 	             (usage & D3DUSAGE_DYNAMIC) != 0 ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW);
 	glBindBuffer(GL_COPY_WRITE_BUFFER, 0);
-	if (glGetError() != GL_NO_ERROR) {
+	if (!NoGLErrors()) {
 		buffer->Release();
 		return nullptr;
 	}

@@ -1,5 +1,7 @@
 #include "platform/gpu/GLSurface.h"
 
+#include "platform/gpu/GLErrors.h"
+
 #include "platform/gpu/GLDevice.h"
 #include "platform/gpu/GLTextureStorage.h"
 
@@ -33,11 +35,12 @@ GLuint CreateRenderbuffer(UINT width, UINT height, D3DFORMAT format) {
 		return 0;
 	}
 	GLuint name = 0;
+	ClearGLErrors();
 	glGenRenderbuffers(1, &name);
 	glBindRenderbuffer(GL_RENDERBUFFER, name);
 	glRenderbufferStorage(GL_RENDERBUFFER, internalFormat, GLsizei(width), GLsizei(height));
 	glBindRenderbuffer(GL_RENDERBUFFER, 0);
-	if (glGetError() != GL_NO_ERROR) {
+	if (!NoGLErrors()) {
 		glDeleteRenderbuffers(1, &name);
 		return 0;
 	}

@@ -1,5 +1,7 @@
 #include "platform/gpu/GLTextureStorage.h"
 
+#include "platform/gpu/GLErrors.h"
+
 #include <cstring>
 
 namespace {
@@ -34,6 +36,7 @@ bool GLTextureStorage::Create(GLenum textureTarget, D3DFORMAT textureFormat, UIN
 	pool = texturePool;
 	copies.assign(size_t(Faces()) * levels, LevelCopy{});
 
+	ClearGLErrors();
 	glGenTextures(1, &name);
 	BindForUpdate();
 	glTexParameteri(target, GL_TEXTURE_BASE_LEVEL, 0);
@@ -57,7 +60,7 @@ bool GLTextureStorage::Create(GLenum textureTarget, D3DFORMAT textureFormat, UIN
 		}
 	}
 	glActiveTexture(GL_TEXTURE0);
-	if (glGetError() != GL_NO_ERROR) {
+	if (!NoGLErrors()) {
 		Destroy();
 		return false;
 	}
@@ -152,6 +155,7 @@ bool GLTextureStorage::Upload(UINT face, UINT level, const uint8_t* bytes, size_
 	if (size < expected) {
 		return false;
 	}
+	ClearGLErrors();
 	LevelCopy& copy = Copy(face, level);
 	if (!copy.bytes.empty() && copy.bytes.data() != bytes) {
 		std::memcpy(copy.bytes.data(), bytes, expected);
@@ -165,13 +169,14 @@ bool GLTextureStorage::Upload(UINT face, UINT level, const uint8_t* bytes, size_
 		                format.uploadFormat, format.uploadType, bytes);
 	}
 	glActiveTexture(GL_TEXTURE0);
-	return glGetError() == GL_NO_ERROR;
+	return NoGLErrors();
 }
 
 bool GLTextureStorage::GenerateMipmaps() {
 	if (name == 0 || format.compressed) {
 		return false;
 	}
+	ClearGLErrors();
 	BindForUpdate();
 	glGenerateMipmap(target);
 	glActiveTexture(GL_TEXTURE0);
@@ -181,7 +186,7 @@ bool GLTextureStorage::GenerateMipmaps() {
 			Copy(face, level).bytes.clear();
 		}
 	}
-	return glGetError() == GL_NO_ERROR;
+	return NoGLErrors();
 }
 
 void GLTextureStorage::ReadBack(UINT face, UINT level, std::vector<uint8_t>& bytes) const {

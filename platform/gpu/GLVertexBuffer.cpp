@@ -1,5 +1,7 @@
 #include "platform/gpu/GLVertexBuffer.h"
 
+#include "platform/gpu/GLErrors.h"
+
 GLVertexBuffer::GLVertexBuffer(GLDevice& owner) : GLDeviceChild(owner) {}
 
 GLVertexBuffer::~GLVertexBuffer() {
@@ -18,12 +20,13 @@ GLVertexBuffer* GLVertexBuffer::Create(GLDevice& device, UINT length, DWORD usag
 	GLVertexBuffer* buffer = new GLVertexBuffer(device);
 	buffer->bytes.assign(length, 0);
 	buffer->desc = D3DVERTEXBUFFER_DESC{D3DFMT_UNKNOWN, D3DRTYPE_VERTEXBUFFER, usage, pool, length, fvf};
+	ClearGLErrors();
 	glGenBuffers(1, &buffer->name);
 	glBindBuffer(GL_ARRAY_BUFFER, buffer->name);
 	glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(length), buffer->bytes.data(),
 	             (usage & D3DUSAGE_DYNAMIC) != 0 ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW);
 	glBindBuffer(GL_ARRAY_BUFFER, 0);
-	if (glGetError() != GL_NO_ERROR) {
+	if (!NoGLErrors()) {
 		buffer->Release();
 		return nullptr;
 	}
