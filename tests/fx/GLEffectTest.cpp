@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <SDL2/SDL.h>
+#include <epoxy/gl.h>
 
 #include <cstring>
 #include <filesystem>
@@ -369,11 +370,11 @@ technique Show { pass P0 { VertexShader = VS; FragmentShader = FS; CullMode = No
 	std::memcpy(locked.pBits, texels, sizeof(texels));
 	texture->UnlockRect(0);
 
-	auto drawTextured = [&](float left, float right) {
-		const TexturedScreenVertex quad[4] = {{left, 0, 0.5f, 1, 0, 0},
-		                                      {right, 0, 0.5f, 1, 1, 0},
-		                                      {left, 16, 0.5f, 1, 0, 1},
-		                                      {right, 16, 0.5f, 1, 1, 1}};
+	auto drawTextured = [&](float left, float right, float top) {
+		const TexturedScreenVertex quad[4] = {{left, top, 0.5f, 1, 0, 0},
+		                                      {right, top, 0.5f, 1, 1, 0},
+		                                      {left, top + 16, 0.5f, 1, 0, 1},
+		                                      {right, top + 16, 0.5f, 1, 1, 1}};
 		effect->Begin(nullptr, 0);
 		effect->BeginPass(0);
 		device->SetFVF(D3DFVF_XYZRHW | D3DFVF_TEX1);
@@ -384,10 +385,21 @@ technique Show { pass P0 { VertexShader = VS; FragmentShader = FS; CullMode = No
 	ClearTo(D3DCOLOR_XRGB(255, 255, 255));
 	device->BeginScene();
 	ASSERT_EQ(effect->SetTexture("Picture", texture), S_OK);
-	drawTextured(0, 32);
+	drawTextured(0, 32, 0);
 	ASSERT_EQ(effect->SetTexture("Picture", nullptr), S_OK);
-	drawTextured(32, 64);
+	drawTextured(32, 64, 0);
+	// A cube map cannot feed a 2D sampler: it binds nothing, as null does.
+	IDirect3DCubeTexture9* cube = nullptr;
+	ASSERT_EQ(device->CreateCubeTexture(4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &cube, nullptr), S_OK);
+	ASSERT_EQ(effect->SetTexture("Picture", texture), S_OK);
+	drawTextured(0, 32, 32);  // the picture again, so the unit holds it
+	ASSERT_EQ(effect->SetTexture("Picture", cube), S_OK);
+	while (glGetError() != GL_NO_ERROR) {
+	}
+	drawTextured(32, 64, 32);
+	EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)) << "no attempt to bind a cube map as a 2D texture";
 	device->EndScene();
+	SafeRelease(cube);
 	SafeRelease(texture);
 
 	const std::vector<uint8_t> pixels = Read(backBuffer);
@@ -396,6 +408,10 @@ technique Show { pass P0 { VertexShader = VS; FragmentShader = FS; CullMode = No
 	const Rgba unbound = At(pixels, 40, 8);
 	EXPECT_EQ(unbound.r, 0) << "an unset texture samples as black, not the old picture";
 	EXPECT_EQ(unbound.g, 0);
+	EXPECT_EQ(At(pixels, 4, 40), GREEN);
+	const Rgba wrongShape = At(pixels, 40, 40);
+	EXPECT_EQ(wrongShape.r, 0) << "a cube map on a 2D sampler reads nothing";
+	EXPECT_EQ(wrongShape.g, 0);
 }
 
 TEST_F(GLEffectTest, UnknownNamesAndMisplacedCallsFailHarmlessly) {
