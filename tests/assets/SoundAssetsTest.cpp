@@ -153,6 +153,26 @@ TEST(SoundAssets, PeaksLeaveHeadroomForOverlaps) {
 	}
 }
 
+TEST(SoundAssets, OneShotsStartAndStopAtRestWithoutOffset) {
+	for (const SoundUse& sound : SOUNDS) {
+		if (sound.music) {
+			continue;
+		}
+		const Wave wave = ReadWave(sound.path);
+		ASSERT_TRUE(wave.wellFormed) << sound.path;
+		ASSERT_GT(wave.samples.size(), 2u) << sound.path;
+		// A sound cut off mid-swing clicks as it starts or stops.
+		EXPECT_LT(std::abs(wave.samples.front()), 328) << sound.path << " starts with a click";
+		EXPECT_LT(std::abs(wave.samples.back()), 328) << sound.path << " stops with a click";
+		double sum = 0.0;
+		for (int16_t s : wave.samples) {
+			sum += s;
+		}
+		EXPECT_LT(std::fabs(sum / wave.samples.size()), 0.01 * wave.Peak() * 32768.0 + 1.0)
+			<< sound.path << " carries a DC offset";
+	}
+}
+
 // The largest sample of the given copies of a mono sound mixed together,
 // each starting `spacing` samples after the last.
 double OverlapPeak(const Wave& wave, int copies, int spacing) {
@@ -240,6 +260,31 @@ TEST(SoundAssets, MusicLoopsForHalfAMinuteWithoutASeam) {
 			}
 			EXPECT_GT(Decibels(std::sqrt(energy / tail) / 32768.0), -45.0) << path << " goes quiet at the end";
 		}
+	}
+}
+
+// Level in dBFS of the signal after a one-pole low- or high-pass at the
+// given corner frequency.
+double BandLevel(const Wave& wave, double corner, bool highPass) {
+	const double coefficient = 1.0 - std::exp(-2.0 * 3.14159265358979 * corner / wave.sampleRate);
+	double low = 0.0;
+	double energy = 0.0;
+	for (size_t i = 0; i < wave.samples.size(); i += wave.channels) {
+		const double x = wave.samples[i] / 32768.0;
+		low += (x - low) * coefficient;
+		const double y = highPass ? x - low : low;
+		energy += y * y;
+	}
+	return Decibels(std::sqrt(energy / (wave.samples.size() / wave.channels)));
+}
+
+TEST(SoundAssets, MusicSpansBassToTreble) {
+	for (const char* path : { "data/Sound/Title/TitleBGM.wav", "data/Sound/Game/Game_BGM.wav" }) {
+		const Wave wave = ReadWave(path);
+		ASSERT_TRUE(wave.wellFormed) << path;
+		EXPECT_GT(BandLevel(wave, 150.0, false), -40.0) << path << " lacks a low end";
+		EXPECT_GT(BandLevel(wave, 6000.0, true), -55.0) << path << " has no treble";
+		EXPECT_LT(BandLevel(wave, 6000.0, true), BandLevel(wave, 150.0, false)) << path << " is all hiss";
 	}
 }
 

@@ -127,7 +127,14 @@ TEST(TextureAssets, RingsAreCentredTransparentSquaresThatGrowOutwards) {
 				weight += a;
 			}
 		}
-		ASSERT_GT(weight, 0.0) << path << " has no opaque pixel";
+		ASSERT_GT(weight, 0.0) << path << " has no visible pixel";
+		int solid = 0;
+		for (int y = 0; y < ring.height; ++y) {
+			for (int x = 0; x < ring.width; ++x) {
+				solid += ring.Alpha(x, y) >= 230;
+			}
+		}
+		EXPECT_GT(solid, ring.width) << path << " is only a faint haze";
 		EXPECT_NEAR(sumX / weight, ring.width * 0.5, ring.width * 0.05) << path;
 		EXPECT_NEAR(sumY / weight, ring.height * 0.5, ring.height * 0.05) << path;
 		const float radius = OpaqueRadius(ring);
@@ -256,6 +263,19 @@ TEST(TextureAssets, WeaponIconsFitBetweenTheGaugeAndTheScreenEdge) {
 	EXPECT_LE(gun.height, 200);
 	ASSERT_EQ(dark.width, lit.width);
 	ASSERT_EQ(dark.height, lit.height);
+}
+
+TEST(TextureAssets, ReticleCentresOnTheViewsMiddleRow) {
+	// Drawn with its corner at (W / 2 + 5, H / 2 - 60): only a picture 120
+	// pixels high puts its centre on the middle row of the view.
+	const Picture reticle = LoadPicture("data/Texture/Reticle2.png");
+	ASSERT_TRUE(reticle.Loaded());
+	EXPECT_EQ(reticle.height, 120);
+	EXPECT_EQ(reticle.width, reticle.height);
+	EXPECT_EQ(reticle.Alpha(0, 0), 0);
+	EXPECT_EQ(reticle.Alpha(reticle.width - 1, reticle.height - 1), 0);
+	EXPECT_GT(reticle.Alpha(reticle.width / 2, reticle.height / 2), 200) << "a dot marks the aim point";
+	EXPECT_EQ(reticle.Alpha(reticle.width / 2 + 8, reticle.height / 2 + 8), 0) << "the aim point stays clear around";
 }
 
 TEST(TextureAssets, DarkLauncherIconIsTheLitOneTurnedOff) {
