@@ -3,7 +3,6 @@
 #include "platform/mesh/D3DX9Mesh.h"
 
 #include "platform/mesh/D3DXMeshObject.h"
-#include "platform/mesh/MeshBuffer.h"
 #include "platform/mesh/XFileMeshLoader.h"
 #include "platform/system/DataPath.h"
 
@@ -105,12 +104,14 @@ HRESULT D3DXIntersect(ID3DXMesh* mesh, const D3DXVECTOR3* rayPos, const D3DXVECT
 		if (allHits != nullptr) {
 			*allHits = nullptr;
 			if (!hits.empty()) {
-				MeshBuffer* buffer = new MeshBuffer(hits.size() * sizeof(D3DXINTERSECTINFO));
-				auto* entries = static_cast<D3DXINTERSECTINFO*>(buffer->GetBufferPointer());
-				for (size_t i = 0; i < hits.size(); ++i) {
-					entries[i] = D3DXINTERSECTINFO{hits[i].face, hits[i].u, hits[i].v, hits[i].t};
+				ID3DXBuffer* buffer = nullptr;
+				if (SUCCEEDED(D3DXCreateBuffer(DWORD(hits.size() * sizeof(D3DXINTERSECTINFO)), &buffer))) {
+					auto* entries = static_cast<D3DXINTERSECTINFO*>(buffer->GetBufferPointer());
+					for (size_t i = 0; i < hits.size(); ++i) {
+						entries[i] = D3DXINTERSECTINFO{hits[i].face, hits[i].u, hits[i].v, hits[i].t};
+					}
+					*allHits = buffer;
 				}
-				*allHits = buffer;
 			}
 		}
 	}

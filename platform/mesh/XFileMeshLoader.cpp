@@ -1,7 +1,6 @@
 #include "platform/mesh/XFileMeshLoader.h"
 
 #include "platform/mesh/D3DXMeshObject.h"
-#include "platform/mesh/MeshBuffer.h"
 #include "platform/mesh/MeshData.h"
 
 #include <cstring>
@@ -61,12 +60,20 @@ HRESULT XFileMeshLoader::Load(std::span<const uint8_t> bytes, DWORD options, IDi
 	loaded.adjacency = CreateAdjacencyBuffer(data);
 	loaded.materials = CreateMaterialBuffer(data);
 	loaded.materialCount = DWORD(data.materials.size());
+	if (loaded.adjacency == nullptr || loaded.materials == nullptr) {
+		loaded.Release();
+		why = "out of memory";
+		return E_OUTOFMEMORY;
+	}
 	return S_OK;
 }
 
 ID3DXBuffer* XFileMeshLoader::CreateAdjacencyBuffer(const MeshData& data) {
 	const std::vector<DWORD> adjacency = data.Adjacency();
-	MeshBuffer* buffer = new MeshBuffer(adjacency.size() * sizeof(DWORD));
+	ID3DXBuffer* buffer = nullptr;
+	if (FAILED(D3DXCreateBuffer(DWORD(adjacency.size() * sizeof(DWORD)), &buffer))) {
+		return nullptr;
+	}
 	std::memcpy(buffer->GetBufferPointer(), adjacency.data(), adjacency.size() * sizeof(DWORD));
 	return buffer;
 }
@@ -81,7 +88,13 @@ ID3DXBuffer* XFileMeshLoader::CreateMaterialBuffer(const MeshData& data) {
 			size += material.textureFilename.size() + 1;
 		}
 	}
-	MeshBuffer* buffer = new MeshBuffer(size);
+	ID3DXBuffer* buffer = nullptr;
+	if (FAILED(D3DXCreateBuffer(DWORD(size), &buffer))) {
+		return nullptr;
+	}
+	if (size == 0) {
+		return buffer;
+	}
 	auto* base = static_cast<uint8_t*>(buffer->GetBufferPointer());
 	auto* entries = reinterpret_cast<D3DXMATERIAL*>(base);
 	char* names = reinterpret_cast<char*>(base + count * sizeof(D3DXMATERIAL));
