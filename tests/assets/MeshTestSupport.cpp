@@ -54,7 +54,14 @@ void Gather(const aiScene* scene, const aiNode* node, const aiMatrix4x4& parent,
 			if (mesh->HasNormals()) {
 				normal = placement.TransformNormal(ToVec3(normalFrame * mesh->mNormals[face.mIndices[0]]));
 			}
-			out.triangles.push_back({corner[0], corner[1], corner[2], normal, static_cast<int>(mesh->mMaterialIndex)});
+			Triangle triangle{corner[0], corner[1], corner[2], normal, static_cast<int>(mesh->mMaterialIndex), {}};
+			if (mesh->HasTextureCoords(0)) {
+				for (int k = 0; k < 3; ++k) {
+					const aiVector3D uv = mesh->mTextureCoords[0][face.mIndices[k]];
+					triangle.uv[k] = {uv.x, uv.y};
+				}
+			}
+			out.triangles.push_back(triangle);
 			for (const Vec3& p : corner) {
 				out.low = {std::fmin(out.low.x, p.x), std::fmin(out.low.y, p.y), std::fmin(out.low.z, p.z)};
 				out.high = {std::fmax(out.high.x, p.x), std::fmax(out.high.y, p.y), std::fmax(out.high.z, p.z)};
@@ -104,6 +111,8 @@ LoadedMesh LoadMesh(const std::string& path, const Mat4& placement) {
 		return out;
 	}
 	out.loaded = true;
+	const size_t slash = path.find_last_of('/');
+	out.folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
 	for (unsigned m = 0; m < scene->mNumMeshes; ++m) {
 		out.counts.vertices += scene->mMeshes[m]->mNumVertices;
 		out.counts.faces += scene->mMeshes[m]->mNumFaces;

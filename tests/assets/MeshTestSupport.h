@@ -19,6 +19,7 @@ struct Triangle {
 	Vec3 a, b, c;
 	Vec3 normal;       // the file's normal at corner a, transformed
 	int material = 0;  // index of the material in the file
+	Vec2 uv[3];        // texture coordinates at a, b, c
 };
 
 struct LoadedMesh {
@@ -27,6 +28,7 @@ struct LoadedMesh {
 	std::vector<Triangle> triangles;
 	std::vector<std::string> textureFiles;  // per material, empty for none
 	std::vector<Vec3> diffuse, emissive;     // per material
+	std::string folder;                      // the file's folder, for its textures
 	Vec3 low{1e30f, 1e30f, 1e30f}, high{-1e30f, -1e30f, -1e30f};
 };
 

@@ -1,5 +1,6 @@
 #include "tests/assets/PreviewRenderer.h"
 
+#include <stb_image.h>
 #include <stb_image_write.h>
 
 #include <algorithm>
@@ -31,7 +32,23 @@ void PreviewRenderer::Clear() {
 	}
 }
 
-void PreviewRenderer::Fill(const Vec3& a, const Vec3& b, const Vec3& c, const Vec3& shade) {
+const PreviewRenderer::Image* PreviewRenderer::TextureFor(const std::string& path) {
+	for (const auto& [name, image] : textures) {
+		if (name == path) {
+			return image.rgb.empty() ? nullptr : &image;
+		}
+	}
+	Image image;
+	int channels = 0;
+	if (unsigned char* pixels = stbi_load(path.c_str(), &image.width, &image.height, &channels, 3)) {
+		image.rgb.assign(pixels, pixels + static_cast<size_t>(image.width) * image.height * 3);
+		stbi_image_free(pixels);
+	}
+	textures.emplace_back(path, std::move(image));
+	return textures.back().second.rgb.empty() ? nullptr : &textures.back().second;
+}
+
+void PreviewRenderer::Fill(const Vec3& a, const Vec3& b, const Vec3& c, const Shading& shading) {
 	auto project = [&](const Vec3& p) {
 		const Vec3 d = p - centre;
 		return Vec3{sampleWidth * 0.5f + Dot(d, right) * scale, sampleHeight * 0.5f - Dot(d, up) * scale, Dot(d, forward)};
@@ -57,8 +74,20 @@ void PreviewRenderer::Fill(const Vec3& a, const Vec3& b, const Vec3& c, const Ve
 			const float z = w0 * p0.z + w1 * p1.z + w2 * p2.z;
 			const size_t i = static_cast<size_t>(y) * sampleWidth + x;
 			if (z < depth[i]) {
+				Vec3 texel{1, 1, 1};
+				if (shading.texture) {
+					const Image& t = *shading.texture;
+					const float u = w0 * shading.uv[0].x + w1 * shading.uv[1].x + w2 * shading.uv[2].x;
+					const float v = w0 * shading.uv[0].y + w1 * shading.uv[1].y + w2 * shading.uv[2].y;
+					const int tx = ((static_cast<int>(std::floor(u * t.width)) % t.width) + t.width) % t.width;
+					const int ty = ((static_cast<int>(std::floor(v * t.height)) % t.height) + t.height) % t.height;
+					const uint8_t* p = &t.rgb[(static_cast<size_t>(ty) * t.width + tx) * 3];
+					texel = {p[0] / 255.0f, p[1] / 255.0f, p[2] / 255.0f};
+				}
+				const Vec3 lit{shading.tint.x * texel.x + shading.glow.x, shading.tint.y * texel.y + shading.glow.y,
+				               shading.tint.z * texel.z + shading.glow.z};
 				depth[i] = z;
-				colour[i] = shade;
+				colour[i] = {std::fmin(lit.x, 1.0f), std::fmin(lit.y, 1.0f), std::fmin(lit.z, 1.0f)};
 				covered[i] = 1;
 			}
 		}
@@ -77,9 +106,11 @@ void PreviewRenderer::Draw(const LoadedMesh& mesh) {
 		const Vec3 base = t.material < static_cast<int>(mesh.diffuse.size()) ? mesh.diffuse[t.material] : Vec3{1, 1, 1};
 		const Vec3 glow = t.material < static_cast<int>(mesh.emissive.size()) ? mesh.emissive[t.material] : Vec3{};
 		const float lambert = 0.28f + 0.72f * std::fmax(0.0f, Dot(normal, light)) + 0.2f * std::fmax(0.0f, Dot(normal, fill));
-		Vec3 shade = base * lambert + glow * 1.2f;
-		shade = {std::fmin(shade.x, 1.0f), std::fmin(shade.y, 1.0f), std::fmin(shade.z, 1.0f)};
-		Fill(t.a, t.b, t.c, shade);
+		Shading shading{base * lambert, glow * 1.2f, nullptr, {t.uv[0], t.uv[1], t.uv[2]}};
+		if (t.material < static_cast<int>(mesh.textureFiles.size()) && !mesh.textureFiles[t.material].empty()) {
+			shading.texture = TextureFor(mesh.folder + mesh.textureFiles[t.material]);
+		}
+		Fill(t.a, t.b, t.c, shading);
 	}
 }
 
@@ -91,8 +122,9 @@ void PreviewRenderer::DrawFloor(const Vec3& floorCentre, float size, float y) {
 			const float x0 = floorCentre.x - size + i * step, z0 = floorCentre.z - size + j * step;
 			const Vec3 shade = (i + j) % 2 ? Vec3{0.22f, 0.24f, 0.27f} : Vec3{0.17f, 0.18f, 0.21f};
 			const Vec3 a{x0, y, z0}, b{x0 + step, y, z0}, c{x0 + step, y, z0 + step}, d{x0, y, z0 + step};
-			Fill(a, b, c, shade);
-			Fill(a, c, d, shade);
+			const Shading shading{shade, {}, nullptr, {}};
+			Fill(a, b, c, shading);
+			Fill(a, c, d, shading);
 		}
 	}
 }

@@ -28,7 +28,19 @@ public:
 	int Height() const { return height; }
 
 private:
-	void Fill(const Vec3& a, const Vec3& b, const Vec3& c, const Vec3& colour);
+	struct Image {
+		int width = 0, height = 0;
+		std::vector<uint8_t> rgb;
+	};
+	struct Shading {
+		Vec3 tint, glow;
+		const Image* texture = nullptr;
+		Vec2 uv[3];
+	};
+	void Fill(const Vec3& a, const Vec3& b, const Vec3& c, const Shading& shading);
+	const Image* TextureFor(const std::string& path);
+
+	std::vector<std::pair<std::string, Image>> textures;
 
 	int width, height;          // output size
 	int sampleWidth, sampleHeight;
