@@ -97,6 +97,19 @@ Canvas TitlePicture(const ArtFonts& fonts) {
 	art.Fill(CircleShape(470.0f, 290.0f, 330.0f),
 		RadialGradient(470.0f, 290.0f, 330.0f, palette::blue.WithAlpha(0.22f), palette::blue.WithAlpha(0.0f)));
 
+	// A floor grid running to the horizon under the logo gives the picture depth.
+	const float horizon = 452.0f;
+	for (int i = -14; i <= 14; ++i) {
+		const float spread = static_cast<float>(i) * 70.0f;
+		art.Fill(LineShape({ 470.0f + spread * 0.08f, horizon }, { 470.0f + spread, 548.0f }, 1.2f),
+			VerticalGradient(horizon, palette::cyan.WithAlpha(0.0f), 548.0f, palette::cyan.WithAlpha(0.35f)));
+	}
+	for (int k = 1; k <= 6; ++k) {
+		const float y = horizon + 96.0f * (k * k) / 36.0f;
+		art.Fill(LineShape({ 0.0f, y }, { static_cast<float>(width), y }, 1.2f),
+			SolidPaint(palette::cyan.WithAlpha(0.05f + 0.05f * k)));
+	}
+
 	// Frame: a bright inset line and darker plates along top and bottom.
 	FillSteel(art, BoxShape(0, 548, width, height), palette::steel, palette::steelDark, 12);
 	art.Fill(BoxShape(0, 546, width, 548), SolidPaint(palette::cyan.WithAlpha(0.8f)));
@@ -123,6 +136,9 @@ Canvas TitlePicture(const ArtFonts& fonts) {
 		HorizontalGradient(logoX, palette::cyan, logoX + 280, palette::cyan.WithAlpha(0.0f)));
 	DrawGlowText(art, fonts.regular, "ARMORED COMBAT UNIT", { 24, 9.0f }, logoX, 382, SolidPaint(palette::ice),
 		Color {}, 0);
+
+	DrawGlowText(art, fonts.regular, "STAGE 01   //   HOSTILES 9   //   HEAVY TANK CONFIRMED", { 14, 3.0f }, logoX, 420,
+		SolidPaint(palette::cyan.WithAlpha(0.7f)), Color {}, 0);
 
 	// Prompt.
 	const TextStyle prompt { 30, 6.0f };
