@@ -4,7 +4,7 @@
 #include <AL/alext.h>
 
 #include <algorithm>
-#include <cstring>
+#include <cstdlib>
 
 namespace {
 
@@ -13,12 +13,16 @@ constexpr size_t MAX_POOLED_SOURCES = 255;
 
 } // namespace
 
+// Never destroyed, so sound objects that outlive main still find it; the
+// device itself closes at exit, before OpenAL shuts down.
 AudioDevice& AudioDevice::Get() {
-	static AudioDevice instance;
-	return instance;
+	static AudioDevice* instance = [] {
+		AudioDevice* created = new AudioDevice;
+		std::atexit([] { Get().Close(false); });
+		return created;
+	}();
+	return *instance;
 }
-
-AudioDevice::~AudioDevice() { Close(false); }
 
 bool AudioDevice::EnsureOpen() {
 	if (context != nullptr) {
@@ -27,8 +31,10 @@ bool AudioDevice::EnsureOpen() {
 	if (!reopenAllowed || openFailed) {
 		return false;
 	}
+	// Plain panning, as DirectSound without virtualisation pans.
+	const ALCint attributes[] = {ALC_HRTF_SOFT, ALC_FALSE, 0};
 	ALCdevice* opened = alcOpenDevice(nullptr);
-	if (opened == nullptr || !MakeCurrent(opened, nullptr)) {
+	if (opened == nullptr || !MakeCurrent(opened, attributes)) {
 		// A machine without sound stays without it: do not retry every load.
 		openFailed = true;
 		return false;

@@ -62,7 +62,7 @@ public:
 
 private:
 	AudioDevice() = default;
-	~AudioDevice();
+	~AudioDevice() = delete;
 
 	bool MakeCurrent(ALCdevice* openedDevice, const ALCint* attributes);
 	void ApplyListener() const;

@@ -12,7 +12,8 @@
 // may hold stereo samples; while such a buffer is positioned (any mode but
 // DS3DMODE_DISABLE) it plays a mono mix, since only mono is placed in space.
 // 8- and 16-bit PCM play as they are; 24- and 32-bit PCM and 32- and 64-bit
-// float are converted to 16 bits. Settings asked for with DS3D_DEFERRED take
+// float are converted to 16 bits. What is written into a buffer while it
+// plays is heard from its next Play. Settings asked for with DS3D_DEFERRED take
 // effect on the listener's CommitDeferredSettings.
 
 #include "platform/audio/MMSystem.h"

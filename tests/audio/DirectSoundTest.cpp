@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
 using namespace loopback;
 
@@ -317,4 +319,33 @@ TEST_F(DirectSoundTest, ObjectsOutlivingTheirDeviceFallSilent) {
 	ASSERT_TRUE(OpenLoopbackAudioForTests(RATE));
 	EXPECT_EQ(buffer->Play(0, 0, 0), DSERR_NODRIVER);
 	EXPECT_LT(Rms(Render(Frames(0.1))), 1e-6);
+}
+
+TEST(DirectSoundDefaultDevice, OpensOnFirstUseAndIsSharedByEveryDevice) {
+	const char* drivers = std::getenv("ALSOFT_DRIVERS");
+	if (drivers == nullptr || std::string(drivers) != "null") {
+		GTEST_SKIP() << "needs ALSOFT_DRIVERS=null, as CTest sets it";
+	}
+	CloseAudioForTests(true);
+	IDirectSound8* first = nullptr;
+	IDirectSound8* second = nullptr;
+	ASSERT_EQ(DirectSoundCreate8(nullptr, &first, nullptr), DS_OK);
+	ASSERT_EQ(DirectSoundCreate8(nullptr, &second, nullptr), DS_OK);
+	WAVEFORMATEX format = Pcm(1);
+	const wav::Bytes samples = wav::Sine16(440.0, RATE, RATE);
+	DSBUFFERDESC description{sizeof(DSBUFFERDESC), SAMPLE_FLAGS, static_cast<DWORD>(samples.size()), 0, &format, DS3DALG_DEFAULT};
+	IDirectSoundBuffer* buffer = nullptr;
+	ASSERT_EQ(first->CreateSoundBuffer(&description, &buffer, nullptr), DS_OK);
+	// A buffer of one device may be duplicated by another: they share one mix.
+	IDirectSoundBuffer* duplicate = nullptr;
+	ASSERT_EQ(second->DuplicateSoundBuffer(buffer, &duplicate), DS_OK);
+	ASSERT_EQ(duplicate->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
+	DWORD status = 0;
+	duplicate->GetStatus(&status);
+	EXPECT_EQ(status, DSBSTATUS_PLAYING | DSBSTATUS_LOOPING);
+	duplicate->Release();
+	buffer->Release();
+	second->Release();
+	first->Release();
+	CloseAudioForTests(true);
 }
