@@ -27,6 +27,12 @@ struct PlatformWindow {
 
 inline SDL_Window* PlatformWindowSdl(HWND window) { return window != nullptr ? window->sdl : nullptr; }
 
+// True in either kind of full screen, however it was entered.
+inline bool PlatformWindowIsFullScreen(HWND window) {
+	return window != nullptr && (window->fullScreenDesktop ||
+	                             (window->sdl != nullptr && (SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_FULLSCREEN) != 0));
+}
+
 // Switches between a window and a borderless window covering the desktop,
 // without changing the display mode. The client size seen through
 // GetClientRect stays what it was.

@@ -75,7 +75,7 @@ void SdlSystemBackend::HandleWindowEvent(const SDL_WindowEvent& event, bool& clo
 	if (event.event == SDL_WINDOWEVENT_CLOSE && !closePosted) {
 		PostMessageA(window, WM_CLOSE, 0, 0);
 		closePosted = true;
-	} else if (event.event == SDL_WINDOWEVENT_SIZE_CHANGED && !window->fullScreenDesktop) {
+	} else if (event.event == SDL_WINDOWEVENT_SIZE_CHANGED && !PlatformWindowIsFullScreen(window)) {
 		if (event.data1 != window->clientWidth || event.data2 != window->clientHeight) {
 			window->clientWidth = event.data1;
 			window->clientHeight = event.data2;

@@ -71,7 +71,7 @@ struct FrameBorders {
 // hidden, in full screen or where the desktop does not say.
 FrameBorders BordersOf(HWND window) {
 	FrameBorders borders;
-	if (!window->visible || window->fullScreenDesktop ||
+	if (!window->visible || PlatformWindowIsFullScreen(window) ||
 	    SDL_GetWindowBordersSize(window->sdl, &borders.top, &borders.left, &borders.bottom, &borders.right) != 0) {
 		return FrameBorders{};
 	}
@@ -265,7 +265,7 @@ BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL) {
 	const FrameBorders borders = BordersOf(window);
 	const int clientWidth = std::max(width - borders.left - borders.right, 1);
 	const int clientHeight = std::max(height - borders.top - borders.bottom, 1);
-	if (!window->fullScreenDesktop) {
+	if (!PlatformWindowIsFullScreen(window)) {
 		SDL_SetWindowSize(window->sdl, clientWidth, clientHeight);
 		SDL_SetWindowPosition(window->sdl, x + borders.left, y + borders.top);
 	}

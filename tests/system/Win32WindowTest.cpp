@@ -3,6 +3,7 @@
 
 #include "platform/system/PlatformWindow.h"
 #include "platform/system/ScriptedSystemBackend.h"
+#include "platform/system/SdlSystemBackend.h"
 #include "platform/system/Win32.h"
 
 #include <gtest/gtest.h>
@@ -158,6 +159,43 @@ TEST_F(Win32WindowTest, FullScreenDesktopKeepsTheClientSizeTheGameLaysOutFor) {
 	EXPECT_TRUE(window->fullScreenDesktop);
 	EXPECT_EQ(SDL_GetWindowFlags(PlatformWindowSdl(window)) & SDL_WINDOW_FULLSCREEN_DESKTOP,
 	          Uint32(SDL_WINDOW_FULLSCREEN_DESKTOP));
+}
+
+// The desktop backend turns SDL's size events into WM_SIZE, except in full
+// screen, however entered, where the back buffer keeps the game's size.
+TEST_F(Win32WindowTest, DesktopSizeEventsReachTheProcedureOnlyWhileWindowed) {
+	SdlSystemBackend desktop;
+	SetSystemBackend(&desktop);
+	HWND window = Create();
+	ASSERT_NE(window, nullptr);
+	MoveWindow(window, 0, 0, 1280, 720, TRUE);
+	DrainQueue();
+	received.clear();
+
+	SDL_SetWindowSize(PlatformWindowSdl(window), 1000, 500);
+	MSG message;
+	while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+		DispatchMessageA(&message);
+	}
+	ASSERT_EQ(received.size(), 1u);
+	EXPECT_EQ(received[0].message, WM_SIZE);
+	EXPECT_EQ(received[0].clientWidth, 1000);
+
+	MoveWindow(window, 0, 0, 1280, 720, TRUE);
+	DrainQueue();
+	received.clear();
+	SDL_SetWindowFullscreen(PlatformWindowSdl(window), SDL_WINDOW_FULLSCREEN_DESKTOP);
+	ShowWindow(window, SW_SHOW);
+	SDL_SetWindowSize(PlatformWindowSdl(window), 900, 400);
+	while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+		DispatchMessageA(&message);
+	}
+	EXPECT_TRUE(received.empty());
+	RECT client = {};
+	GetClientRect(window, &client);
+	EXPECT_EQ(client.right, 1280);
+	EXPECT_EQ(client.bottom, 720);
+	SetSystemBackend(&backend);
 }
 
 TEST_F(Win32WindowTest, MessagesComeOutInOrderAndDispatchReachesTheProcedure) {
