@@ -24,3 +24,28 @@ void LoopSequencer::AddEcho(Samples& loop, int delaySamples, float feedback, int
 		gain *= feedback;
 	}
 }
+
+void StereoLoop::Add(const Samples& track, float gain, float pan) {
+	const float angle = (pan + 1.0f) * 0.25f * 3.14159265f;
+	MixInto(left, track, 0, gain * std::cos(angle) * 1.41421356f, true);
+	MixInto(right, track, 0, gain * std::sin(angle) * 1.41421356f, true);
+}
+
+Samples StereoLoop::Interleaved() const {
+	Samples samples(left.size() * 2);
+	for (size_t i = 0; i < left.size(); ++i) {
+		samples[i * 2] = left[i];
+		samples[i * 2 + 1] = right[i];
+	}
+	return samples;
+}
+
+void LoopSequencer::AddPingPongEcho(StereoLoop& loop, const Samples& dry, float gain, int delaySamples,
+	float feedback, int repeats) {
+	float level = gain * feedback;
+	for (int repeat = 1; repeat <= repeats; ++repeat) {
+		Samples& side = repeat % 2 == 1 ? loop.right : loop.left;
+		MixInto(side, dry, delaySamples * repeat, level, true);
+		level *= feedback;
+	}
+}

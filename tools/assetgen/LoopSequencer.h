@@ -18,6 +18,19 @@ struct NoteEvent {
 // Renders one note: its held length in seconds, and a seed unique to the note.
 using Instrument = std::function<Samples(const NoteEvent& note, float heldSeconds, uint32_t seed)>;
 
+// A stereo loop under construction: tracks are placed across it by pan.
+struct StereoLoop {
+	Samples left;
+	Samples right;
+
+	explicit StereoLoop(int length) : left(static_cast<size_t>(length), 0.0f), right(static_cast<size_t>(length), 0.0f) {}
+
+	// pan -1 is hard left, 0 the centre, 1 hard right, at equal power.
+	void Add(const Samples& track, float gain, float pan);
+	// Interleaved left, right.
+	Samples Interleaved() const;
+};
+
 class LoopSequencer {
 public:
 	// beatsPerMinute must divide the sample rate's minute evenly for the loop
@@ -32,6 +45,9 @@ public:
 
 	// A feedback echo computed around the loop: each repeat wraps like a note.
 	static void AddEcho(Samples& loop, int delaySamples, float feedback, int repeats);
+	// The same, with the repeats alternating right and left.
+	static void AddPingPongEcho(StereoLoop& loop, const Samples& dry, float gain, int delaySamples, float feedback,
+		int repeats);
 
 private:
 	int samplesPerBeat;

@@ -127,12 +127,14 @@ void AddNotes(std::vector<NoteEvent>& notes, float offset, const std::vector<Not
 	}
 }
 
-Samples MixDown(const std::vector<std::pair<Samples, float>>& tracks) {
-	Samples mix(tracks.front().first.size(), 0.0f);
-	for (const auto& [track, gain] : tracks) {
-		MixInto(mix, track, 0, gain, true);
+// Splits notes into two lists by a rule, for spreading a part across the stereo field.
+std::pair<std::vector<NoteEvent>, std::vector<NoteEvent>> SplitNotes(const std::vector<NoteEvent>& notes,
+	bool (*toLeft)(size_t index)) {
+	std::pair<std::vector<NoteEvent>, std::vector<NoteEvent>> sides;
+	for (size_t i = 0; i < notes.size(); ++i) {
+		(toLeft(i) ? sides.first : sides.second).push_back(notes[i]);
 	}
-	return mix;
+	return sides;
 }
 
 }  // namespace
@@ -175,20 +177,27 @@ Samples MakeTitleMusic() {
 		{ 48, 1.5f, 74 }, { 49.5f, 0.5f, 76 }, { 50, 1, 77 }, { 51, 1, 79 }, { 52, 2, 83 }, { 54, 2, 79 },
 		{ 56, 2, 80 }, { 58, 1, 76 }, { 59, 1, 71 }, { 60, 3, 76 }, { 63, 1, 71 },
 	};
-	Samples lead = sequencer.Render(melody, Lead, 5);
-	LoopSequencer::AddEcho(lead, sequencer.SamplesPerBeat() * 3 / 4, 0.35f, 4);
-	Samples arpeggio = sequencer.Render(arp, Pluck, 3);
-	LoopSequencer::AddEcho(arpeggio, sequencer.SamplesPerBeat() / 2 * 3, 0.3f, 3);
-	Samples music = MixDown({
-		{ sequencer.Render(pad, Pad, 1), 0.45f },
-		{ sequencer.Render(bass, Bass, 2), 0.55f },
-		{ arpeggio, 0.16f },
-		{ lead, 0.32f },
-		{ sequencer.Render(kick, Kick, 6), 0.8f },
-		{ sequencer.Render(snare, Snare, 7), 0.35f },
-		{ sequencer.Render(hats, HiHat, 8), 0.12f },
-	});
-	return music;
+	StereoLoop mix(sequencer.Length());
+	// Chord tones alternate left and right, the arpeggio steps likewise.
+	const auto [padLeft, padRight] = SplitNotes(pad, [](size_t i) { return i % 3 == 1; });
+	mix.Add(sequencer.Render(padLeft, Pad, 1), 0.45f, -0.6f);
+	mix.Add(sequencer.Render(padRight, Pad, 21), 0.45f, 0.6f);
+	const auto [arpLeft, arpRight] = SplitNotes(arp, [](size_t i) { return i % 2 == 0; });
+	const Samples arpeggioLeft = sequencer.Render(arpLeft, Pluck, 3);
+	const Samples arpeggioRight = sequencer.Render(arpRight, Pluck, 23);
+	mix.Add(arpeggioLeft, 0.16f, -0.5f);
+	mix.Add(arpeggioRight, 0.16f, 0.5f);
+	const int echoDelay = sequencer.SamplesPerBeat() * 3 / 4;
+	LoopSequencer::AddPingPongEcho(mix, arpeggioLeft, 0.16f, echoDelay, 0.3f, 3);
+	LoopSequencer::AddPingPongEcho(mix, arpeggioRight, 0.16f, echoDelay * 2, 0.3f, 2);
+	const Samples lead = sequencer.Render(melody, Lead, 5);
+	mix.Add(lead, 0.32f, 0.0f);
+	LoopSequencer::AddPingPongEcho(mix, lead, 0.32f, echoDelay, 0.35f, 4);
+	mix.Add(sequencer.Render(bass, Bass, 2), 0.55f, 0.0f);
+	mix.Add(sequencer.Render(kick, Kick, 6), 0.8f, 0.0f);
+	mix.Add(sequencer.Render(snare, Snare, 7), 0.35f, 0.05f);
+	mix.Add(sequencer.Render(hats, HiHat, 8), 0.12f, 0.35f);
+	return mix.Interleaved();
 }
 
 Samples MakeBattleMusic() {
@@ -250,15 +259,16 @@ Samples MakeBattleMusic() {
 	AddNotes(melody, 32.0f, phraseB);
 	AddNotes(melody, 48.0f, bridge);
 	AddNotes(melody, 64.0f, phraseA);
-	Samples lead = sequencer.Render(melody, Lead, 15);
-	LoopSequencer::AddEcho(lead, sequencer.SamplesPerBeat() * 3 / 4, 0.3f, 3);
-	Samples music = MixDown({
-		{ sequencer.Render(bass, Bass, 12), 0.5f },
-		{ sequencer.Render(stabs, Stab, 13), 0.14f },
-		{ lead, 0.3f },
-		{ sequencer.Render(kick, Kick, 16), 0.85f },
-		{ sequencer.Render(snare, Snare, 17), 0.45f },
-		{ sequencer.Render(hats, HiHat, 18), 0.13f },
-	});
-	return music;
+	StereoLoop mix(sequencer.Length());
+	const auto [stabLeft, stabRight] = SplitNotes(stabs, [](size_t i) { return i % 3 == 0; });
+	mix.Add(sequencer.Render(stabLeft, Stab, 13), 0.14f, -0.6f);
+	mix.Add(sequencer.Render(stabRight, Stab, 33), 0.14f, 0.6f);
+	const Samples lead = sequencer.Render(melody, Lead, 15);
+	mix.Add(lead, 0.3f, 0.0f);
+	LoopSequencer::AddPingPongEcho(mix, lead, 0.3f, sequencer.SamplesPerBeat() * 3 / 4, 0.3f, 3);
+	mix.Add(sequencer.Render(bass, Bass, 12), 0.5f, 0.0f);
+	mix.Add(sequencer.Render(kick, Kick, 16), 0.85f, 0.0f);
+	mix.Add(sequencer.Render(snare, Snare, 17), 0.45f, 0.05f);
+	mix.Add(sequencer.Render(hats, HiHat, 18), 0.13f, 0.35f);
+	return mix.Interleaved();
 }

@@ -19,6 +19,7 @@ Samples MakePlasmaBlast();
 Samples MakeStartButton();
 Samples MakeResultButton();
 
-// Seamless loops: the last sample runs straight on into the first.
+// Seamless stereo loops, interleaved left, right: the last sample pair runs
+// straight on into the first.
 Samples MakeTitleMusic();
 Samples MakeBattleMusic();

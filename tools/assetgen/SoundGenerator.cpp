@@ -1,5 +1,5 @@
-// Writes every sound file. All are mono, since the game plays its one-shots
-// as positioned voices; each file gets a fixed peak level chosen for how
+// Writes every sound file. The one-shots are mono, since the game plays them
+// as positioned voices; the music is stereo and never positioned. Each file gets a fixed peak level chosen for how
 // often it overlaps itself: the booster restarts every frame and the small
 // explosion is fired five voices at once, so those sit lowest.
 
@@ -15,11 +15,12 @@ struct SoundFile {
 	const char* path;
 	Samples (*make)();
 	float peakDecibels;
+	uint16_t channels = 1;
 };
 
 const SoundFile SOUND_FILES[] = {
-	{ "Sound/Title/TitleBGM.wav", MakeTitleMusic, -8.0f },
-	{ "Sound/Game/Game_BGM.wav", MakeBattleMusic, -8.0f },
+	{ "Sound/Title/TitleBGM.wav", MakeTitleMusic, -8.0f, 2 },
+	{ "Sound/Game/Game_BGM.wav", MakeBattleMusic, -8.0f, 2 },
 	{ "Sound/Title/Start_Button.wav", MakeStartButton, -16.0f },
 	{ "Sound/Result/Button_01.wav", MakeResultButton, -16.0f },
 	{ "Sound/Title/raser_test.wav", MakeEnemyLaserShot, -18.0f },
@@ -48,7 +49,7 @@ bool GenerateSounds(AssetOutput& output) {
 			continue;
 		}
 		NormalisePeak(samples, file.peakDecibels);
-		ok = output.WriteFile(file.path, WavWriter::Encode(samples)) && ok;
+		ok = output.WriteFile(file.path, WavWriter::Encode(samples, file.channels)) && ok;
 	}
 	return ok;
 }

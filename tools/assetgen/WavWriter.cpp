@@ -23,11 +23,10 @@ void PutU32(std::vector<uint8_t>& bytes, uint32_t value) {
 
 }  // namespace
 
-std::vector<uint8_t> WavWriter::Encode(const Samples& samples) {
-	constexpr uint16_t CHANNELS = 1;
+std::vector<uint8_t> WavWriter::Encode(const Samples& samples, uint16_t channels) {
 	constexpr uint16_t BITS = 16;
-	constexpr uint16_t BLOCK_ALIGN = CHANNELS * BITS / 8;
-	const auto dataBytes = static_cast<uint32_t>(samples.size() * BLOCK_ALIGN);
+	const auto blockAlign = static_cast<uint16_t>(channels * BITS / 8);
+	const auto dataBytes = static_cast<uint32_t>(samples.size() * (BITS / 8));
 
 	std::vector<uint8_t> bytes;
 	bytes.reserve(44 + dataBytes);
@@ -37,10 +36,10 @@ std::vector<uint8_t> WavWriter::Encode(const Samples& samples) {
 	PutTag(bytes, "fmt ");
 	PutU32(bytes, 16);
 	PutU16(bytes, 1);  // PCM
-	PutU16(bytes, CHANNELS);
+	PutU16(bytes, channels);
 	PutU32(bytes, SAMPLE_RATE);
-	PutU32(bytes, SAMPLE_RATE * BLOCK_ALIGN);
-	PutU16(bytes, BLOCK_ALIGN);
+	PutU32(bytes, SAMPLE_RATE * blockAlign);
+	PutU16(bytes, blockAlign);
 	PutU16(bytes, BITS);
 	PutTag(bytes, "data");
 	PutU32(bytes, dataBytes);

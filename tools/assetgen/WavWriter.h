@@ -1,5 +1,5 @@
 #pragma once
-// RIFF/WAVE files of 16-bit PCM, mono, at the synthesis rate.
+// RIFF/WAVE files of 16-bit PCM at the synthesis rate.
 
 #include "tools/assetgen/Synth.h"
 
@@ -9,5 +9,6 @@
 class WavWriter {
 public:
 	// Samples in -1..1 are rounded to 16 bits; anything beyond is clamped.
-	static std::vector<uint8_t> Encode(const Samples& samples);
+	// With two channels the samples are interleaved left, right.
+	static std::vector<uint8_t> Encode(const Samples& samples, uint16_t channels = 1);
 };
