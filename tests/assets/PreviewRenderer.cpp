@@ -17,6 +17,16 @@ void PreviewRenderer::SetView(const Vec3& centre_, float extent, const Vec3& vie
 	right = Normalize(Cross({0, 1, 0}, forward));
 	up = Cross(forward, right);
 	scale = sampleHeight * 0.5f / extent;
+	perspective = false;
+}
+
+void PreviewRenderer::SetPerspective(const Vec3& eye, const Vec3& target, float fovY) {
+	centre = eye;
+	forward = Normalize(target - eye);
+	right = Normalize(Cross({0, 1, 0}, forward));
+	up = Cross(forward, right);
+	focal = sampleHeight * 0.5f / std::tan(fovY * 0.5f);
+	perspective = true;
 }
 
 void PreviewRenderer::Clear() {
@@ -49,40 +59,89 @@ const PreviewRenderer::Image* PreviewRenderer::TextureFor(const std::string& pat
 }
 
 void PreviewRenderer::Fill(const Vec3& a, const Vec3& b, const Vec3& c, const Shading& shading) {
-	auto project = [&](const Vec3& p) {
-		const Vec3 d = p - centre;
-		return Vec3{sampleWidth * 0.5f + Dot(d, right) * scale, sampleHeight * 0.5f - Dot(d, up) * scale, Dot(d, forward)};
+	struct Corner {
+		Vec3 view;  // camera space: x right, y up, z ahead
+		Vec2 uv;
 	};
-	const Vec3 p0 = project(a), p1 = project(b), p2 = project(c);
-	const float area = (p1.x - p0.x) * (p2.y - p0.y) - (p1.y - p0.y) * (p2.x - p0.x);
-	if (std::fabs(area) < 1e-8f) {
+	auto toView = [&](const Vec3& p) {
+		const Vec3 d = p - centre;
+		return Vec3{Dot(d, right), Dot(d, up), Dot(d, forward)};
+	};
+	std::vector<Corner> polygon = {{toView(a), shading.uv[0]}, {toView(b), shading.uv[1]}, {toView(c), shading.uv[2]}};
+	if (perspective) {
+		// Clip against the near plane so large floor faces keep their near part.
+		const float nearZ = 0.5f;
+		std::vector<Corner> clipped;
+		for (size_t i = 0; i < polygon.size(); ++i) {
+			const Corner& p = polygon[i];
+			const Corner& q = polygon[(i + 1) % polygon.size()];
+			if (p.view.z >= nearZ) {
+				clipped.push_back(p);
+			}
+			if ((p.view.z >= nearZ) != (q.view.z >= nearZ)) {
+				const float t = (nearZ - p.view.z) / (q.view.z - p.view.z);
+				clipped.push_back({p.view + (q.view - p.view) * t,
+				                   {p.uv.x + (q.uv.x - p.uv.x) * t, p.uv.y + (q.uv.y - p.uv.y) * t}});
+			}
+		}
+		polygon.swap(clipped);
+	}
+	if (polygon.size() < 3) {
 		return;
 	}
-	const int x0 = std::max(0, static_cast<int>(std::floor(std::min({p0.x, p1.x, p2.x}))));
-	const int x1 = std::min(sampleWidth - 1, static_cast<int>(std::ceil(std::max({p0.x, p1.x, p2.x}))));
-	const int y0 = std::max(0, static_cast<int>(std::floor(std::min({p0.y, p1.y, p2.y}))));
-	const int y1 = std::min(sampleHeight - 1, static_cast<int>(std::ceil(std::max({p0.y, p1.y, p2.y}))));
-	for (int y = y0; y <= y1; ++y) {
-		for (int x = x0; x <= x1; ++x) {
-			const float px = x + 0.5f, py = y + 0.5f;
-			const float w0 = ((p1.x - px) * (p2.y - py) - (p1.y - py) * (p2.x - px)) / area;
-			const float w1 = ((p2.x - px) * (p0.y - py) - (p2.y - py) * (p0.x - px)) / area;
-			const float w2 = 1 - w0 - w1;
-			if (w0 < 0 || w1 < 0 || w2 < 0) {
-				continue;
-			}
-			const float z = w0 * p0.z + w1 * p1.z + w2 * p2.z;
-			const size_t i = static_cast<size_t>(y) * sampleWidth + x;
-			if (z < depth[i]) {
+	// Screen position plus w (1/z in perspective, 1 in orthographic) so depth
+	// and texture coordinates interpolate correctly.
+	struct Screen {
+		float x, y, w, zw, uw, vw;
+	};
+	std::vector<Screen> screen;
+	for (const Corner& corner : polygon) {
+		const Vec3& v = corner.view;
+		if (perspective) {
+			const float w = 1.0f / v.z;
+			screen.push_back({sampleWidth * 0.5f + v.x * w * focal, sampleHeight * 0.5f - v.y * w * focal, w, 1.0f,
+			                  corner.uv.x * w, corner.uv.y * w});
+		} else {
+			screen.push_back({sampleWidth * 0.5f + v.x * scale, sampleHeight * 0.5f - v.y * scale, 1.0f, v.z, corner.uv.x,
+			                  corner.uv.y});
+		}
+	}
+	for (size_t k = 1; k + 1 < screen.size(); ++k) {
+		const Screen& p0 = screen[0];
+		const Screen& p1 = screen[k];
+		const Screen& p2 = screen[k + 1];
+		const float area = (p1.x - p0.x) * (p2.y - p0.y) - (p1.y - p0.y) * (p2.x - p0.x);
+		if (std::fabs(area) < 1e-8f) {
+			continue;
+		}
+		const int x0 = std::max(0, static_cast<int>(std::floor(std::min({p0.x, p1.x, p2.x}))));
+		const int x1 = std::min(sampleWidth - 1, static_cast<int>(std::ceil(std::max({p0.x, p1.x, p2.x}))));
+		const int y0 = std::max(0, static_cast<int>(std::floor(std::min({p0.y, p1.y, p2.y}))));
+		const int y1 = std::min(sampleHeight - 1, static_cast<int>(std::ceil(std::max({p0.y, p1.y, p2.y}))));
+		for (int y = y0; y <= y1; ++y) {
+			for (int x = x0; x <= x1; ++x) {
+				const float px = x + 0.5f, py = y + 0.5f;
+				const float w0 = ((p1.x - px) * (p2.y - py) - (p1.y - py) * (p2.x - px)) / area;
+				const float w1 = ((p2.x - px) * (p0.y - py) - (p2.y - py) * (p0.x - px)) / area;
+				const float w2 = 1 - w0 - w1;
+				if (w0 < 0 || w1 < 0 || w2 < 0) {
+					continue;
+				}
+				const float w = w0 * p0.w + w1 * p1.w + w2 * p2.w;
+				const float z = (w0 * p0.zw + w1 * p1.zw + w2 * p2.zw) / w;
+				const size_t i = static_cast<size_t>(y) * sampleWidth + x;
+				if (z >= depth[i]) {
+					continue;
+				}
 				Vec3 texel{1, 1, 1};
 				if (shading.texture) {
 					const Image& t = *shading.texture;
-					const float u = w0 * shading.uv[0].x + w1 * shading.uv[1].x + w2 * shading.uv[2].x;
-					const float v = w0 * shading.uv[0].y + w1 * shading.uv[1].y + w2 * shading.uv[2].y;
+					const float u = (w0 * p0.uw + w1 * p1.uw + w2 * p2.uw) / w;
+					const float v = (w0 * p0.vw + w1 * p1.vw + w2 * p2.vw) / w;
 					const int tx = ((static_cast<int>(std::floor(u * t.width)) % t.width) + t.width) % t.width;
 					const int ty = ((static_cast<int>(std::floor(v * t.height)) % t.height) + t.height) % t.height;
-					const uint8_t* p = &t.rgb[(static_cast<size_t>(ty) * t.width + tx) * 3];
-					texel = {p[0] / 255.0f, p[1] / 255.0f, p[2] / 255.0f};
+					const uint8_t* texture = &t.rgb[(static_cast<size_t>(ty) * t.width + tx) * 3];
+					texel = {texture[0] / 255.0f, texture[1] / 255.0f, texture[2] / 255.0f};
 				}
 				const Vec3 lit{shading.tint.x * texel.x + shading.glow.x, shading.tint.y * texel.y + shading.glow.y,
 				               shading.tint.z * texel.z + shading.glow.z};
@@ -99,7 +158,7 @@ void PreviewRenderer::Draw(const LoadedMesh& mesh) {
 	const Vec3 fill = Normalize({0.6f, 0.2f, 0.5f});
 	for (const Triangle& t : mesh.triangles) {
 		const Vec3 normal = Normalize(Cross(t.b - t.a, t.c - t.a));
-		const bool facing = Dot(normal, forward) < 0;
+		const bool facing = Dot(normal, perspective ? t.a - centre : forward) < 0;
 		if (cull && !facing) {
 			continue;  // the game culls counter-clockwise faces
 		}

@@ -14,6 +14,8 @@ public:
 
 	// Looks along viewDirection at centre; extent is the half height shown.
 	void SetView(const Vec3& centre, float extent, const Vec3& viewDirection);
+	// Or looks from eye at target through a vertical field of view (radians).
+	void SetPerspective(const Vec3& eye, const Vec3& target, float fovY);
 	void Clear();
 	void SetCulling(bool cullBackFaces) { cull = cullBackFaces; }
 	void Draw(const LoadedMesh& mesh);
@@ -49,6 +51,8 @@ private:
 	std::vector<uint8_t> covered;
 	Vec3 centre, right, up, forward;
 	float scale = 1;
+	float focal = 1;
+	bool perspective = false;
 	bool cull = true;
 };
 

@@ -5,6 +5,7 @@
 // the walls close the stage.
 #include "tests/assets/MeshTestSupport.h"
 #include "tests/assets/PreviewRenderer.h"
+#include "tests/assets/RigPoses.h"
 
 #include <gtest/gtest.h>
 
@@ -310,6 +311,50 @@ TEST_F(StageMap, WritesPreviewsWhenAsked) {
 		renderer.Draw(*liftTop);
 		EXPECT_TRUE(WritePreviewPng(std::string(folder) + "/" + view.name + ".png", view.width, view.height,
 		                            renderer.Picture()));
+	}
+}
+
+// The battle as the follow camera sees it: the robot, the walkers, the
+// turret and the boss placed where the battle puts them, on the map.
+TEST_F(StageMap, WritesBattleScenesWhenAsked) {
+	const char* folder = std::getenv("VORTANE_PREVIEW_DIR");
+	if (!folder) {
+		GTEST_SKIP() << "set VORTANE_PREVIEW_DIR to write the previews";
+	}
+	std::vector<LoadedMesh> actors;
+	auto place = [&](const Rig& rig, const Mat4& world) {
+		for (const PlacedPart& part : rig.parts) {
+			actors.push_back(LoadMesh("data/" + part.file, part.matrix * world));
+		}
+	};
+	place(PlayerRig(), Mat4::Translation(0, -5, 0));
+	for (const Vec3& at : {Vec3{-165, 55, 1425}, Vec3{-150, 55, 1445}, Vec3{-250, 55, 2000}, Vec3{-185, 55, 2000},
+	                       Vec3{-110, 55, 2000}, Vec3{-200, 55, 2150}, Vec3{-150, 55, 2150}}) {
+		place(WalkerRig(), Mat4::Translation(at));
+	}
+	place(TurretRig(), Mat4::RotationY(-1.2f) * Mat4::Translation(700, 130, 2166));
+	place(BossRig(), Mat4::RotationY(90 * 0.017453f) * Mat4::Translation(2000, -155, 2150));
+	place(PlayerRig(), Mat4::RotationY(1.5708f) * Mat4::Translation(1700, -165, 2160));
+	struct Shot {
+		const char* name;
+		Vec3 eye, target;
+	};
+	const Shot shots[] = {
+	    {"scene_start", {0, 12, -45}, {0, 2, 60}},
+	    {"scene_yard", {-20, 95, 1240}, {-170, 50, 1800}},
+	    {"scene_plateau", {430, 175, 2175}, {760, 128, 2160}},
+	    {"scene_trench", {830, -195, 2158}, {1200, -200, 2160}},
+	    {"scene_arena", {1640, -140, 2160}, {2000, -160, 2150}},
+	};
+	for (const Shot& shot : shots) {
+		PreviewRenderer renderer(960, 540);
+		renderer.SetPerspective(shot.eye, shot.target, 1.0471976f);
+		renderer.Draw(*map);
+		renderer.Draw(*liftTop);
+		for (const LoadedMesh& actor : actors) {
+			renderer.Draw(actor);
+		}
+		EXPECT_TRUE(WritePreviewPng(std::string(folder) + "/" + shot.name + ".png", 960, 540, renderer.Picture()));
 	}
 }
 
