@@ -167,8 +167,18 @@ void EmitWall(MeshBuilder& b, const MapMaterials& m, const WallPiece& w) {
 	b.SetMaterial(WallMaterial(m, w.kind));
 	b.QuadUv(p, uv, normal);
 
-	// Dashed light strips along tall rock walls above flat floors.
+	// Dashed light strips along tall rock walls above flat floors, and a
+	// lit band round each cover block (red ones in the boss's arena).
 	const bool flat = w.bottom0 == w.bottom1 && w.top0 == w.top1;
+	if (w.kind == Ground::Crate && flat && w.a1 - w.a0 >= 20) {
+		const bool arena = (w.xLine ? w.at : w.a0) > 1000;
+		b.SetMaterial(arena ? m.warning : m.light);
+		const float out = w.at + w.facing * 0.3f;
+		auto band = [&](float along, float y) { return w.xLine ? Vec3{out, y, along} : Vec3{along, y, out}; };
+		b.Quad(band(w.a0 + 3, w.top0 - 4), band(w.a1 - 3, w.top0 - 4), band(w.a1 - 3, w.top0 - 2.5f),
+		       band(w.a0 + 3, w.top0 - 2.5f), normal);
+		return;
+	}
 	if (w.kind != Ground::Rock || !flat || w.top0 - w.bottom0 < 40 || w.a1 - w.a0 < 20) {
 		return;
 	}
@@ -268,6 +278,11 @@ void Details(MeshBuilder& b, const MapMaterials& m) {
 	}
 	b.Quad({845.3f, -168, 2130}, {845.3f, -168, 2186}, {845.3f, -165.5f, 2186}, {845.3f, -165.5f, 2130}, {-1, 0, 0});
 	b.Quad({854.7f, -168, 2130}, {854.7f, -168, 2186}, {854.7f, -165.5f, 2186}, {854.7f, -165.5f, 2130}, {1, 0, 0});
+	for (int k = 0; k < 48; ++k) {
+		const float a0 = 2 * kPi * k / 48, a1 = a0 + 2 * kPi / 96;
+		auto at = [&](float r, float a) { return Vec3{2000 + r * std::cos(a), -179.95f, 2150 + r * std::sin(a)}; };
+		b.Quad(at(355, a0), at(355, a1), at(360, a1), at(360, a0), {0, 1, 0});
+	}
 	b.SetMaterial(m.warning);
 	for (int k = 0; k < 24; ++k) {
 		const float a0 = 2 * kPi * k / 24, a1 = a0 + 2 * kPi / 48;
