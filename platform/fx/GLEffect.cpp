@@ -57,6 +57,9 @@ GLEffect::GLEffect(IDirect3DDevice9* device_, EffectSource source_)
 }
 
 GLEffect::~GLEffect() {
+	if (activePass >= 0) {
+		GpuUseProgram(device, 0);  // never leave the device drawing with a deleted program
+	}
 	programs.clear();
 	if (!samplerObjects.empty()) {
 		glDeleteSamplers(static_cast<GLsizei>(samplerObjects.size()), samplerObjects.data());

@@ -15,7 +15,7 @@ float OutlineSize = 0.05f;
 float3 LightDir;
 texture MateDiffuseTex;
 texturecube CubeTex;
-
+float2 Offset = { -1.5, 2e-1 };
 sampler DiffuseSampler {
 	Texture = MateDiffuseTex;
 	MinFilter = Linear;
@@ -91,7 +91,7 @@ TEST(EffectFileParser, ReadsEveryKindOfDeclaration) {
 	ASSERT_TRUE(result.ok) << result.error;
 	const EffectSource& source = result.source;
 
-	ASSERT_EQ(source.parameters.size(), 6u);
+	ASSERT_EQ(source.parameters.size(), 7u);
 	EXPECT_EQ(source.parameters[0].type, EffectParameterType::Float4x4);
 	const EffectParameterDecl* color = source.FindParameter("OutlineColor");
 	ASSERT_NE(color, nullptr);
@@ -113,6 +113,8 @@ TEST(EffectFileParser, ReadsEveryKindOfDeclaration) {
 	EXPECT_EQ(source.blocks[0].kind, ShaderBlockKind::Shared);
 	EXPECT_EQ(source.blocks[0].text, "vec3 Shade(vec3 n) { return n; }\n");
 	EXPECT_EQ(source.blocks[0].firstLine, 19);
+	EXPECT_FLOAT_EQ(source.FindParameter("Offset")->initial[0], -1.5f);
+	EXPECT_FLOAT_EQ(source.FindParameter("Offset")->initial[1], 0.2f);
 	EXPECT_EQ(source.blocks[1].kind, ShaderBlockKind::Vertex);
 	EXPECT_EQ(source.blocks[2].firstLine, 25);
 
