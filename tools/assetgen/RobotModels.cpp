@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr float kPi = 3.14159265f;
-
 // Runs shape once for each side, with side = -1 and +1.
 void BothSides(const std::function<void(float)>& shape) {
 	shape(-1);
@@ -247,6 +245,5 @@ bool GenerateRobotModels(AssetOutput& output) {
 	MeshBuilder shot;
 	PlayerShot(shot);
 	ok = WriteMesh(output, "Ammo/Ammo.x", shot) && ok;
-	(void)kPi;
 	return ok;
 }

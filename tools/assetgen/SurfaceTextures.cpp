@@ -91,8 +91,7 @@ std::vector<uint8_t> PanelTexturePng(int size, Rgb base, Rgb seam, uint32_t seed
 				c = Scale(base, shade * 1.12f);  // lit bevel along the seam
 			}
 			// Rivets near the panel corners.
-			const int rx = std::min(dx, 999), ry = std::min(dy, 999);
-			if (rx >= 6 && rx <= 8 && ry >= 6 && ry <= 8) {
+			if (dx >= 6 && dx <= 8 && dy >= 6 && dy <= 8) {
 				c = Scale(base, 0.7f);
 			}
 			Put(rgb, size, x, y, c);
