@@ -25,6 +25,8 @@ GraphicsDevice& GraphicsDevice::Get() {
 GraphicsDevice::~GraphicsDevice() { Release(); }
 
 bool GraphicsDevice::Init(HWND window, int width, int height, D3DFORMAT backBufferFormat, bool fullScreen) {
+	// A second Init would otherwise leak the first device.
+	Release();
 	direct3D = Direct3DCreate9(D3D_SDK_VERSION);
 	if (direct3D == nullptr) {
 		return false;

@@ -6,6 +6,8 @@
 #include "platform/system/ScriptedSystemBackend.h"
 #include "platform/system/SystemBackend.h"
 
+#include <epoxy/gl.h>
+
 #include <cmath>
 #include <cstring>
 
@@ -255,6 +257,39 @@ TEST_F(DeviceCreationTest, FullScreenKeepsTheRequestedBackBufferSize) {
 	Device()->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF00FF00, 1.0f, 0);
 	EXPECT_EQ(Device()->Present(nullptr, nullptr, nullptr, nullptr), S_OK);
 	EXPECT_EQ(ReadBackBuffer().Width(), 1280u);
+}
+
+TEST_F(DeviceCreationTest, FullScreenLetterboxesTheBackBufferIntoTheWindow) {
+	// A 640 x 480 window shows the 1280 x 720 picture at half size with black
+	// bars above and below, top row on top.
+	PlatformWindow smallWindow;
+	smallWindow.sdl = CreateSdlWindow(640, 480, SDL_WINDOW_OPENGL);
+	ASSERT_NE(smallWindow.sdl, nullptr);
+	int windowWidth = 0;
+	int windowHeight = 0;
+	SDL_GL_GetDrawableSize(smallWindow.sdl, &windowWidth, &windowHeight);
+	if (windowWidth != 640 || windowHeight != 480) {
+		SDL_DestroyWindow(smallWindow.sdl);
+		GTEST_SKIP() << "this video driver resizes full-screen windows";
+	}
+	ASSERT_TRUE(Graphics().Init(&smallWindow, 1280, 720, D3DFMT_X8R8G8B8, true));
+	Device()->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF00FF00, 1.0f, 0);
+	const D3DRECT topBand{0, 0, 1280, 72};
+	Device()->Clear(1, &topBand, D3DCLEAR_TARGET, 0xFFFF0000, 1.0f, 0);
+	ASSERT_EQ(Device()->Present(nullptr, nullptr, nullptr, nullptr), S_OK);
+	// The window's own pixels, GL rows counted from the bottom.
+	auto windowPixel = [](int x, int rowFromTop) {
+		uint8_t p[4] = {};
+		glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+		glReadPixels(x, 479 - rowFromTop, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
+		return Pixel{p[0], p[1], p[2], 255};
+	};
+	EXPECT_EQ(windowPixel(320, 30), BLACK);
+	EXPECT_EQ(windowPixel(320, 80), (Pixel{255, 0, 0, 255}));
+	EXPECT_EQ(windowPixel(320, 240), (Pixel{0, 255, 0, 255}));
+	EXPECT_EQ(windowPixel(320, 450), BLACK);
+	Graphics().Release();
+	SDL_DestroyWindow(smallWindow.sdl);
 }
 
 TEST_F(DeviceCreationTest, FailingEveryDeviceTypeShowsTheErrorBox) {
