@@ -4,6 +4,7 @@
 #include "tests/assets/MeshTestSupport.h"
 
 #include <gtest/gtest.h>
+#include <stb_image.h>
 
 #include <cmath>
 #include <filesystem>
@@ -66,7 +67,13 @@ TEST_P(EveryMeshFile, NamedTexturesLieBesideTheMesh) {
 	const std::filesystem::path folder = std::filesystem::path(GetParam()).parent_path();
 	for (const std::string& texture : mesh.textureFiles) {
 		if (!texture.empty()) {
-			EXPECT_TRUE(std::filesystem::is_regular_file(folder / texture)) << (folder / texture);
+			const std::filesystem::path path = folder / texture;
+			EXPECT_TRUE(std::filesystem::is_regular_file(path)) << path;
+			// The game loads model textures without non-power-of-two support.
+			int width = 0, height = 0, channels = 0;
+			ASSERT_TRUE(stbi_info(path.c_str(), &width, &height, &channels)) << path;
+			EXPECT_EQ(width & (width - 1), 0) << path;
+			EXPECT_EQ(height & (height - 1), 0) << path;
 		}
 	}
 }

@@ -244,4 +244,42 @@ TEST(ModelFit, WritesPreviewsWhenAsked) {
 	}
 }
 
+TEST(ModelFit, ShotsAreBoltsStretchedAlongTheirFlight) {
+	// The player's shots fly along their -x, the enemies' along their z.
+	const LoadedMesh player = LoadMesh("data/Ammo/Ammo.x");
+	const LoadedMesh enemy = LoadMesh("data/Ammo/RedAmmo.x");
+	ASSERT_TRUE(player.loaded);
+	ASSERT_TRUE(enemy.loaded);
+	const Vec3 p = player.high - player.low, e = enemy.high - enemy.low;
+	EXPECT_GT(p.x, 3 * std::fmax(p.y, p.z));
+	EXPECT_GT(e.z, 3 * std::fmax(e.x, e.y));
+	EXPECT_LT(std::fmax(p.x, e.z), 6.0f) << "small enough to read as bolts";
+	for (const LoadedMesh* shot : {&player, &enemy}) {
+		for (const Vec3& glow : shot->emissive) {
+			EXPECT_GT(glow.x + glow.y + glow.z, 1.0f) << "every part of a bolt glows";
+		}
+	}
+}
+
+TEST(ModelFit, MissileNoseLeadsAlongItsLocalDown) {
+	// Launched upside down it climbs along its local -y, and after its turn
+	// it falls along -y again: the nose is the -y end, the exhaust the +y end.
+	const LoadedMesh missile = LoadMesh("data/Enemy/Tank/Missile.x");
+	ASSERT_TRUE(missile.loaded);
+	EXPECT_LT(missile.low.y, -missile.high.y);
+	float exhaust = -1e30f;
+	for (const Triangle& t : missile.triangles) {
+		const Vec3 glow = missile.emissive[t.material];
+		if (glow.x + glow.y + glow.z > 0.5f) {
+			exhaust = std::fmax(exhaust, std::fmax(t.a.y, std::fmax(t.b.y, t.c.y)));
+		}
+		for (const Vec3& corner : {t.a, t.b, t.c}) {
+			if (corner.y < missile.low.y + 0.01f) {
+				EXPECT_LT(std::hypot(corner.x, corner.z), 0.05f) << "the nose comes to a point";
+			}
+		}
+	}
+	EXPECT_GT(exhaust, 0.8f * missile.high.y);
+}
+
 }  // namespace
