@@ -136,8 +136,7 @@ ALuint AudioDevice::AcquireSource(AudioVoice* owner) {
 	}
 	for (PooledSource& pooled : sources) {
 		if (pooled.owner == nullptr) {
-			pooled.owner = owner;
-			return pooled.source;
+			return Hand(pooled, owner);
 		}
 	}
 	if (sources.size() < MAX_POOLED_SOURCES) {
@@ -145,35 +144,47 @@ ALuint AudioDevice::AcquireSource(AudioVoice* owner) {
 		ALuint source = 0;
 		alGenSources(1, &source);
 		if (alGetError() == AL_NO_ERROR && source != 0) {
-			sources.push_back({source, owner});
-			return source;
+			sources.push_back({source, nullptr, 0});
+			return Hand(sources.back(), owner);
 		}
 	}
-	const ALuint reclaimed = ReclaimFinishedSource();
-	if (reclaimed == 0) {
-		return 0;
-	}
+	ReclaimSource();
 	for (PooledSource& pooled : sources) {
-		if (pooled.source == reclaimed) {
-			pooled.owner = owner;
-		}
-	}
-	return reclaimed;
-}
-
-ALuint AudioDevice::ReclaimFinishedSource() {
-	for (PooledSource& pooled : sources) {
-		ALint state = AL_PLAYING;
-		alGetSourcei(pooled.source, AL_SOURCE_STATE, &state);
-		if (state == AL_STOPPED && pooled.owner != nullptr) {
-			const ALuint source = pooled.source;
-			pooled.owner->SourceFinished();
-			if (pooled.owner == nullptr) {
-				return source;
-			}
+		if (pooled.owner == nullptr) {
+			return Hand(pooled, owner);
 		}
 	}
 	return 0;
+}
+
+ALuint AudioDevice::Hand(PooledSource& pooled, AudioVoice* owner) {
+	pooled.owner = owner;
+	pooled.handedOut = ++handOuts;
+	return pooled.source;
+}
+
+// Frees one source: an ended sound's first, else the oldest one-shot's.
+bool AudioDevice::ReclaimSource() {
+	PooledSource* oldest = nullptr;
+	for (PooledSource& pooled : sources) {
+		if (pooled.owner == nullptr) {
+			return true;
+		}
+		ALint state = AL_PLAYING;
+		alGetSourcei(pooled.source, AL_SOURCE_STATE, &state);
+		if (state == AL_STOPPED) {
+			pooled.owner->SourceFinished();
+			return true;
+		}
+		if (!pooled.owner->IsLooping() && (oldest == nullptr || pooled.handedOut < oldest->handedOut)) {
+			oldest = &pooled;
+		}
+	}
+	if (oldest == nullptr) {
+		return false;
+	}
+	oldest->owner->SourceFinished();
+	return true;
 }
 
 void AudioDevice::ReleaseSource(ALuint source) {

@@ -14,8 +14,11 @@
 // A logical voice: something that may hold a pooled source while it plays.
 class AudioVoice {
 public:
-	// The source it holds stopped on its own: give it back.
+	// The source it holds stopped on its own, or is taken for a newer sound:
+	// give it back and stand stopped at the start.
 	virtual void SourceFinished() = 0;
+	// Looping voices keep their source however full the pool is.
+	virtual bool IsLooping() const = 0;
 	// The device is closing: forget every OpenAL name without calling OpenAL.
 	virtual void DeviceLost() = 0;
 	virtual void CommitDeferred() = 0;
@@ -48,8 +51,9 @@ public:
 	void RenderLoopback(float* out, int frames);
 	void Close(bool reopenOnFirstUse);
 
-	// A free source for owner, reclaiming those whose sound has ended; 0 when
-	// the pool is exhausted.
+	// A free source for owner. When the pool is full, one whose sound has
+	// ended is reclaimed, else the oldest one-shot is cut short; 0 when every
+	// source loops.
 	ALuint AcquireSource(AudioVoice* owner);
 	void ReleaseSource(ALuint source);
 
@@ -66,12 +70,14 @@ private:
 
 	bool MakeCurrent(ALCdevice* openedDevice, const ALCint* attributes);
 	void ApplyListener() const;
-	ALuint ReclaimFinishedSource();
-
 	struct PooledSource {
 		ALuint source;
 		AudioVoice* owner;
+		uint64_t handedOut;
 	};
+
+	bool ReclaimSource();
+	ALuint Hand(PooledSource& pooled, AudioVoice* owner);
 
 	ALCdevice* device = nullptr;
 	ALCcontext* context = nullptr;
@@ -81,6 +87,7 @@ private:
 	uint32_t generation = 0;
 	ListenerState listener;
 	std::vector<PooledSource> sources;
+	uint64_t handOuts = 0;
 	std::vector<AudioVoice*> voices;
 };
 

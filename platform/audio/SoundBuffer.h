@@ -53,6 +53,7 @@ private:
 	~SoundBuffer() override;
 
 	void SourceFinished() override;
+	bool IsLooping() const override { return looping; }
 	void DeviceLost() override;
 	void CommitDeferred() override;
 	void RolloffChanged() override;

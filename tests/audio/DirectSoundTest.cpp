@@ -283,24 +283,34 @@ TEST_F(DirectSoundTest, LockWrapsAroundTheEnd) {
 	EXPECT_EQ(buffer->Unlock(static_cast<char*>(part1) + 1, bytes1, nullptr, 0), DSERR_INVALIDPARAM);
 }
 
-TEST_F(DirectSoundTest, SourcesOfEndedSoundsAreReusedWhenThePoolRunsOut) {
-	const wav::Bytes blip = wav::Sine16(440.0, RATE, Frames(0.02));
-	std::vector<IDirectSoundBuffer8*> buffers;
-	for (int i = 0; i < 300; ++i) {
-		buffers.push_back(MakeBuffer(blip, Pcm(1)));
+TEST_F(DirectSoundTest, AFullPoolGivesNewSoundsTheOldestOneShotsSources) {
+	IDirectSoundBuffer8* music = Sine(440.0, 0.1);
+	ASSERT_EQ(music->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
+	const wav::Bytes blip = wav::Sine16(440.0, RATE, Frames(0.5));
+	std::vector<IDirectSoundBuffer8*> shots;
+	for (int i = 0; i < 400; ++i) {
+		shots.push_back(MakeBuffer(blip, Pcm(1)));
+		EXPECT_EQ(shots.back()->Play(0, 0, 0), DS_OK) << i;
 	}
-	int started = 0;
-	for (IDirectSoundBuffer8* buffer : buffers) {
-		started += buffer->Play(0, 0, 0) == DS_OK ? 1 : 0;
+	int playing = 0;
+	for (IDirectSoundBuffer8* shot : shots) {
+		playing += Status(shot) == DSBSTATUS_PLAYING ? 1 : 0;
 	}
-	EXPECT_GE(started, 200);
-	EXPECT_LT(started, 300);
-	Render(Frames(0.05));
-	int restarted = 0;
-	for (IDirectSoundBuffer8* buffer : buffers) {
-		restarted += buffer->Play(0, 0, 0) == DS_OK ? 1 : 0;
+	EXPECT_GE(playing, 200);
+	EXPECT_LT(playing, 400);
+	// The newest plays sound, the oldest were cut short, the loop goes on.
+	EXPECT_EQ(Status(shots.front()), 0u);
+	EXPECT_EQ(Status(shots.back()), DSBSTATUS_PLAYING);
+	EXPECT_EQ(Status(music), DSBSTATUS_PLAYING | DSBSTATUS_LOOPING);
+
+	// Once they end, their sources serve again.
+	Render(Frames(0.6));
+	for (IDirectSoundBuffer8* shot : shots) {
+		EXPECT_EQ(Status(shot), 0u);
 	}
-	EXPECT_EQ(restarted, started);
+	ASSERT_EQ(shots.front()->Play(0, 0, 0), DS_OK);
+	EXPECT_EQ(Status(shots.front()), DSBSTATUS_PLAYING);
+	EXPECT_EQ(Status(music), DSBSTATUS_PLAYING | DSBSTATUS_LOOPING);
 }
 
 TEST_F(DirectSoundTest, ObjectsOutlivingTheirDeviceFallSilent) {
