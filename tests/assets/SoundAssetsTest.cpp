@@ -2,6 +2,8 @@
 // game positions them, the music looping without a seam, and levels that
 // leave room for the overlaps the game actually makes.
 
+#include "audio/WaveFile.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -140,6 +142,26 @@ TEST(SoundAssets, EverySoundIsSixteenBitPcmAt44100) {
 			EXPECT_GE(wave.channels, 1) << sound.path;
 			EXPECT_LE(wave.channels, 2) << sound.path;
 		}
+	}
+}
+
+TEST(SoundAssets, TheGamesOwnReaderLoadsEverySound) {
+	for (const SoundUse& sound : SOUNDS) {
+		const Wave expected = ReadWave(sound.path);
+		ASSERT_TRUE(expected.wellFormed) << sound.path;
+		WaveFile reader;
+		ASSERT_EQ(reader.Open(sound.path), S_OK) << sound.path;
+		ASSERT_NE(reader.format, nullptr) << sound.path;
+		EXPECT_EQ(reader.format->wFormatTag, 1) << sound.path;
+		EXPECT_EQ(reader.format->nChannels, expected.channels) << sound.path;
+		EXPECT_EQ(reader.format->nSamplesPerSec, 44100u) << sound.path;
+		const DWORD size = reader.dataChunk.cksize;
+		EXPECT_EQ(size, expected.samples.size() * 2) << sound.path;
+		std::vector<BYTE> data(size);
+		DWORD read = 0;
+		EXPECT_EQ(reader.Read(size, data.data(), &read), S_OK) << sound.path;
+		EXPECT_EQ(read, size) << sound.path;
+		reader.Close();
 	}
 }
 
