@@ -1,0 +1,36 @@
+#pragma once
+// The effect every model is drawn with: toon lighting through a ramp, an
+// environment reflection, the shadow comparison and a glow output, plus an
+// inverted-hull outline. Without a compiled effect the draws do nothing.
+
+#include "app/Texture.h"
+#include "platform/fx/D3DX9Effect.h"
+
+class Model;
+
+class ModelShader {
+public:
+	ModelShader() = default;
+	ModelShader(const ModelShader&) = delete;
+	ModelShader& operator=(const ModelShader&) = delete;
+	~ModelShader() { Release(); }
+
+	// Compiles the effect (a failure shows the compiler's text and leaves
+	// the effect null) and loads the ramps, the white texture and the cube map.
+	void Init();
+	// Every subset with "Tech"; the caller has set "mW".
+	void DrawModel(const Model& model);
+	// Every subset with "OutlineTech": size in world units, color 4 floats.
+	void DrawOutline(const Model& model, float size, const float* color);
+	void Release();
+
+	ID3DXEffect* effect = nullptr;
+	Texture toonRamp;
+	Texture toonRamp2;  // kept loaded, bound to nothing
+	Texture whiteTexture;  // stands in for a material without texture
+	IDirect3DCubeTexture9* environmentMap = nullptr;
+};
+
+// Enemy parts are outlined this wide and in this colour; the robot never is.
+constexpr float ENEMY_OUTLINE_SIZE = 0.05f;
+extern const float ENEMY_OUTLINE_COLOR[4];
