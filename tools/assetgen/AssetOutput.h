@@ -28,3 +28,4 @@ private:
 bool GenerateMeshes(AssetOutput& output);
 bool GenerateTextures(AssetOutput& output);
 bool GenerateSounds(AssetOutput& output);
+bool GenerateEffects(AssetOutput& output);

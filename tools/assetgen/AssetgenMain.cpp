@@ -14,6 +14,7 @@ int main(int argc, char** argv) {
 	bool ok = GenerateMeshes(output);
 	ok = GenerateTextures(output) && ok;
 	ok = GenerateSounds(output) && ok;
+	ok = GenerateEffects(output) && ok;
 	if (!ok || output.Failed()) {
 		std::fprintf(stderr, "assetgen: generation failed\n");
 		return 1;
