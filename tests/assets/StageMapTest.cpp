@@ -170,6 +170,34 @@ TEST_F(StageMap, LiftRideEndsWhereTheRobotWalksOffIntoTheTrench) {
 	EXPECT_LT(guard.distance, 40.0f);
 }
 
+TEST_F(StageMap, RobotDroppingIntoTheEmptyShaftLandsOnItsFloor) {
+	// The robot's own fall: gravity 0.05 a frame, a ground ray from 10 below
+	// its origin that catches ground within 5. Whatever the phase of the fall
+	// it ends standing 15 above the shaft's floor, never falling for ever.
+	std::vector<Triangle> shaft;
+	for (const Triangle& t : map->triangles) {
+		const float x = (t.a.x + t.b.x + t.c.x) / 3, z = (t.a.z + t.b.z + t.c.z) / 3;
+		if (x > 770 && x < 860 && z > 2110 && z < 2210) {
+			shaft.push_back(t);
+		}
+	}
+	const auto floor = GroundBelow(shaft, {815, 0, 2158});
+	ASSERT_TRUE(floor.has_value());
+	for (float start = 140; start < 146; start += 0.2f) {
+		float height = start, speed = 0;
+		for (int frame = 0; frame < 1200; ++frame) {
+			const RayHit ground = CastRay(shaft, {815, height - 10, 2158}, kDown);
+			speed -= 0.05f;
+			height += speed;
+			if (ground.hit && ground.distance <= 5) {
+				speed = 0;
+				height += 5 - ground.distance;
+			}
+		}
+		EXPECT_NEAR(height, *floor + 15, 0.1f) << "falling from " << start;
+	}
+}
+
 TEST_F(StageMap, BossHullRestsOnTheArenaFloor) {
 	const Vec3 op{2000, -155, 2150};
 	const LoadedMesh boss = LoadMesh("data/Enemy/Tank/Boss_Op.x");

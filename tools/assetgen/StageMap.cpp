@@ -267,6 +267,14 @@ void Details(MeshBuilder& b, const MapMaterials& m) {
 	b.SetUvScale(40);
 	b.SetMaterial(m.wall);
 	b.Box({850, 25, 2158}, {5, 195, 30});
+	// Catch floors under the lift shaft. A fall from the plateau into the
+	// empty shaft ends faster than the 5 units a frame the robot's ground ray
+	// reaches, so it could pass the floor in one frame; one of these then lies
+	// within reach, and the robot climbs back up onto the floor above it.
+	b.SetMaterial(m.plate);
+	for (float y : {-230.0f, -234.0f, -238.0f, -242.0f}) {
+		FloorRect(b, 785, 2128, 845, 2188, y, 40);
+	}
 	b.SetMaterial(m.light);
 	for (int side = 0; side < 4; ++side) {
 		const float s = side < 2 ? -1.0f : 1.0f;
