@@ -1,6 +1,7 @@
 // D3DXCreateTexture and the texture loaders for PNG and DDS files.
 
 #include "platform/gpu/D3DX9Tex.h"
+#include "platform/gpu/DxtDecoder.h"
 #include "platform/gpu/GLCubeTexture.h"
 #include "platform/gpu/GLDevice.h"
 #include "platform/gpu/GLTexture.h"
@@ -167,6 +168,21 @@ UINT ChooseLevels(UINT requested, const Image& image, UINT width, UINT height, D
 	return std::max<UINT>(levels, 1);
 }
 
+bool CompressedTexturesSupported() { return epoxy_has_gl_extension("GL_EXT_texture_compression_s3tc"); }
+
+// Turns every level of a DXT image into BGRA pixels.
+bool Decompress(Image& image) {
+	for (ImageSurface& surface : image.surfaces) {
+		std::vector<uint8_t> pixels;
+		if (!DxtDecoder::Decode(image.format, surface.width, surface.height, surface.bytes, pixels)) {
+			return false;
+		}
+		surface.bytes = std::move(pixels);
+	}
+	image.format = PixelFormat::BGRA8;
+	return true;
+}
+
 bool CompatibleFormats(D3DFORMAT fileFormat, D3DFORMAT format) {
 	if (IsCompressed(fileFormat) || IsCompressed(format)) {
 		return fileFormat == format;
@@ -211,11 +227,21 @@ HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice9* device, LPCSTR fileName, 
 	if (!LoadImageFile(fileName, image)) {
 		return D3DXERR_INVALIDDATA;
 	}
-	const D3DFORMAT fileFormat = FileFormat(image.format);
+	D3DXIMAGE_INFO fileInfo{};
+	FillInfo(image, &fileInfo);
 	if (format == D3DFMT_UNKNOWN) {
-		format = fileFormat;
+		format = fileInfo.Format;
 	}
-	if (!CompatibleFormats(fileFormat, format)) {
+	platformDevice->MakeCurrent();
+	if (IsCompressed(fileInfo.Format) && (!IsCompressed(format) || !CompressedTexturesSupported())) {
+		if (!Decompress(image)) {
+			return D3DXERR_INVALIDDATA;
+		}
+		if (IsCompressed(format)) {
+			format = D3DFMT_A8R8G8B8;
+		}
+	}
+	if (!CompatibleFormats(FileFormat(image.format), format)) {
 		return D3DXERR_INVALIDDATA;
 	}
 	const bool compressed = IsCompressed(format);
@@ -232,7 +258,9 @@ HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice9* device, LPCSTR fileName, 
 		created->Release();
 		return D3DXERR_INVALIDDATA;
 	}
-	FillInfo(image, info);
+	if (info != nullptr) {
+		*info = fileInfo;
+	}
 	*texture = created;
 	return S_OK;
 }
@@ -245,6 +273,10 @@ HRESULT D3DXCreateCubeTextureFromFileA(IDirect3DDevice9* device, LPCSTR fileName
 	*texture = nullptr;
 	Image image;
 	if (!LoadImageFile(fileName, image) || !image.IsCube() || image.width != image.height) {
+		return D3DXERR_INVALIDDATA;
+	}
+	platformDevice->MakeCurrent();
+	if (IsCompressed(FileFormat(image.format)) && !CompressedTexturesSupported() && !Decompress(image)) {
 		return D3DXERR_INVALIDDATA;
 	}
 	const D3DFORMAT format = FileFormat(image.format);

@@ -132,6 +132,7 @@ HRESULT GLTextureStorage::Lock(UINT face, UINT level, D3DLOCKED_RECT* locked, co
 	locked->Pitch = INT(pitch);
 	locked->pBits = copy.bytes.data() + offset;
 	copy.locked = true;
+	copy.readOnly = (flags & D3DLOCK_READONLY) != 0;
 	return S_OK;
 }
 
@@ -141,7 +142,9 @@ HRESULT GLTextureStorage::Unlock(UINT face, UINT level) {
 	}
 	LevelCopy& copy = Copy(face, level);
 	copy.locked = false;
-	Upload(face, level, copy.bytes.data(), copy.bytes.size());
+	if (!copy.readOnly) {
+		Upload(face, level, copy.bytes.data(), copy.bytes.size());
+	}
 	return S_OK;
 }
 

@@ -42,6 +42,7 @@ private:
 	struct LevelCopy {
 		std::vector<uint8_t> bytes;
 		bool locked = false;
+		bool readOnly = false;  // nothing to upload on Unlock
 	};
 
 	bool ValidLevel(UINT face, UINT level) const { return name != 0 && face < Faces() && level < levels; }

@@ -252,6 +252,30 @@ TEST_F(TextureTest, DdsTextureReportsTheFileDescription) {
 	texture->Release();
 }
 
+TEST_F(TextureTest, DxtFileLoadsAsAnUncompressedFormatOnRequest) {
+	const uint16_t colors[6] = {0xF800, 0x07E0, 0x001F, 0xFFE0, 0xF81F, 0x07FF};
+	const std::string path = TemporaryPath("cube.dds");
+	WriteFileBytes(path, DxtCubeFile(colors));
+	IDirect3DTexture9* texture = nullptr;
+	D3DXIMAGE_INFO info{};
+	ASSERT_EQ(D3DXCreateTextureFromFileExA(Device(), path.c_str(), D3DX_DEFAULT, D3DX_DEFAULT, 1, 0,
+	                                       D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT, 0, &info,
+	                                       nullptr, &texture),
+	          S_OK);
+	EXPECT_EQ(info.Format, D3DFMT_DXT1);
+	D3DSURFACE_DESC desc{};
+	texture->GetLevelDesc(0, &desc);
+	EXPECT_EQ(desc.Format, D3DFMT_A8R8G8B8);
+	D3DLOCKED_RECT locked{};
+	ASSERT_EQ(texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY), S_OK);
+	const uint8_t* texel = static_cast<const uint8_t*>(locked.pBits);
+	EXPECT_EQ(texel[2], 255);  // the first face's red, stored B G R A
+	EXPECT_EQ(texel[1], 0);
+	EXPECT_EQ(texel[3], 255);
+	texture->UnlockRect(0);
+	texture->Release();
+}
+
 TEST_F(TextureTest, ColourKeyTurnsMatchingPixelsTransparent) {
 	const std::string path = WritePattern(TemporaryPath("keyed.png"), 8, 8);
 	IDirect3DTexture9* texture = nullptr;
