@@ -1,0 +1,89 @@
+#include "render/ModelShader.h"
+
+#include "app/GraphicsDevice.h"
+#include "render/EffectLoader.h"
+#include "render/Model.h"
+
+const float ENEMY_OUTLINE_COLOR[4] = {0.7f, 0.0f, 0.0f, 1.0f};
+
+namespace {
+
+const char* const EFFECT_FILE = "Shader/Modelsahder.fx";
+const char* const TOON_RAMP_FILE = "data/Texture/toon.png";
+const char* const TOON_RAMP2_FILE = "data/Texture/toon2.png";
+const char* const ENVIRONMENT_FILE = "data/Texture/ConcreteMap.dds";
+
+D3DXVECTOR4 AsVector(const D3DCOLORVALUE& color) { return D3DXVECTOR4(color.r, color.g, color.b, color.a); }
+
+}  // namespace
+
+void ModelShader::Init() {
+	Release();
+	effect = LoadEffectReportingErrors(EFFECT_FILE);
+	toonRamp.LoadFromFile(TOON_RAMP_FILE, false);
+	toonRamp2.LoadFromFile(TOON_RAMP2_FILE, false);
+	if (whiteTexture.Create(1, 1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED)) {
+		whiteTexture.Fill(0xFFFFFFFF, 0);
+	}
+	if (FAILED(D3DXCreateCubeTextureFromFileA(GraphicsDevice::Get().device, ENVIRONMENT_FILE, &environmentMap))) {
+		environmentMap = nullptr;
+	}
+	if (effect != nullptr) {
+		effect->SetTexture("ToonTex", toonRamp.texture);
+		effect->SetTexture("CubeTex", environmentMap);
+	}
+}
+
+void ModelShader::DrawModel(const Model& model) {
+	if (effect == nullptr) {
+		return;
+	}
+	effect->SetTechnique("Tech");
+	effect->Begin(nullptr, 0);
+	effect->BeginPass(0);
+	for (int32_t i = 0; i < int32_t(model.materialCount); ++i) {
+		IDirect3DTexture9* texture = model.TextureOf(uint32_t(i));
+		effect->SetTexture("MateDiffuseTex", texture != nullptr ? texture : whiteTexture.texture);
+		const D3DMATERIAL9& material = model.materials[size_t(i)];
+		const D3DXVECTOR4 emissive = AsVector(material.Emissive);
+		const D3DXVECTOR4 diffuse = AsVector(material.Diffuse);
+		const D3DXVECTOR4 specular = AsVector(material.Specular);
+		effect->SetVector("MateEmissive", &emissive);
+		effect->SetVector("MateDiffuse", &diffuse);
+		effect->SetVector("MateSpecular", &specular);
+		effect->SetFloat("MateSpePower", material.Power);
+		effect->CommitChanges();
+		if (model.mesh != nullptr) {
+			model.mesh->DrawSubset(DWORD(i));
+		}
+	}
+	effect->EndPass();
+	effect->End();
+}
+
+void ModelShader::DrawOutline(const Model& model, float size, const float* color) {
+	if (effect == nullptr) {
+		return;
+	}
+	const D3DXVECTOR4 outlineColor(color[0], color[1], color[2], color[3]);
+	effect->SetFloat("OutlineSize", size);
+	effect->SetVector("OutlineColor", &outlineColor);
+	effect->SetTechnique("OutlineTech");
+	effect->Begin(nullptr, 0);
+	effect->BeginPass(0);
+	for (int32_t i = 0; i < int32_t(model.materialCount); ++i) {
+		if (model.mesh != nullptr) {
+			model.mesh->DrawSubset(DWORD(i));
+		}
+	}
+	effect->EndPass();
+	effect->End();
+}
+
+void ModelShader::Release() {
+	SafeRelease(environmentMap);
+	SafeRelease(effect);
+	toonRamp.Release();
+	toonRamp2.Release();
+	whiteTexture.Release();
+}
