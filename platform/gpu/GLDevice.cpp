@@ -8,6 +8,7 @@
 #include "platform/gpu/GLTexture.h"
 #include "platform/gpu/GLVertexBuffer.h"
 #include "platform/gpu/GpuHooks.h"
+#include "platform/system/PlatformWindow.h"
 
 #include <algorithm>
 #include <cmath>
@@ -217,7 +218,11 @@ GLDevice::~GLDevice() {
 	SDL_GL_MakeCurrent(window, nullptr);
 	SDL_GL_DeleteContext(context);
 	if (!presentParameters.Windowed) {
-		SDL_SetWindowFullscreen(window, 0);
+		if (HWND owner = PlatformWindowFromSdl(window)) {
+			PlatformWindowSetFullScreenDesktop(owner, false);
+		} else {
+			SDL_SetWindowFullscreen(window, 0);
+		}
 	}
 }
 
@@ -250,7 +255,7 @@ HRESULT GLDevice::Create(SDL_Window* window, GLContextRequest request, D3DPRESEN
 	}
 	SDL_GL_SetSwapInterval(parameters.PresentationInterval == D3DPRESENT_INTERVAL_IMMEDIATE ? 0 : 1);
 
-	if (!parameters.Windowed) {
+	if (!parameters.Windowed && (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP) == 0) {
 		// Full screen keeps the desktop's mode; Present scales into it.
 		SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
 	}

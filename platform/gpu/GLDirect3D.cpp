@@ -40,6 +40,10 @@ HRESULT GLDirect3D::CreateDevice(UINT adapter, D3DDEVTYPE deviceType, HWND focus
 		request = (behaviorFlags & D3DCREATE_HARDWARE_VERTEXPROCESSING) != 0 ? GLContextRequest::Accelerated
 		                                                                     : GLContextRequest::AnyRenderer;
 	}
+	if (!parameters->Windowed) {
+		// Through the window layer, so that it knows the window covers the desktop.
+		PlatformWindowSetFullScreenDesktop(window, true);
+	}
 	GLDevice* created = nullptr;
 	const HRESULT result = GLDevice::Create(sdlWindow, request, *parameters, &created);
 	*device = created;
