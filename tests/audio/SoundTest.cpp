@@ -77,6 +77,11 @@ TEST_F(SoundTest, MusicStartsOnLoadAndKeepsSoundingPastItsLength) {
 	EXPECT_NEAR(Frequency(late.left), 440.0, 1.0);
 	// Unpositioned: the same in both ears.
 	EXPECT_NEAR(Rms(late.left), Rms(late.right), 1e-3);
+	// The title stops it on the click; the place in the music is kept.
+	music.Stop();
+	EXPECT_EQ(Status(music.Buffer()), 0u);
+	EXPECT_GT(Position(music.Buffer()), 0u);
+	EXPECT_LT(Rms(Render(Frames(0.1))), 1e-5);
 	music.Release();
 }
 
@@ -274,6 +279,9 @@ TEST_F(SoundTest, LoadingAgainReplacesTheOldSound) {
 	music.Release();
 	EXPECT_EQ(music.Buffer(), nullptr);
 	EXPECT_LT(Rms(Render(Frames(0.05))), 1e-6);
+	music.Release();
+	music.Stop();
+	music.Update();
 }
 
 TEST_F(SoundTest, EveryGameSoundLoadsAndSounds) {
