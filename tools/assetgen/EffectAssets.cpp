@@ -241,15 +241,16 @@ node Smoke
 	blend alpha
 	texture Smoke.png
 	life 70 100
-	size 4 5
-	scale 0.6 2.6 easeout
+	size 3.5 4.5
+	scale 0.5 3 easeout
 	position -1 0 -1 1 1 1
-	velocity -0.05 0.18 -0.05 0.05 0.28 0.05
-	drag 0.005
+	velocity -0.12 0.3 -0.12 0.12 0.45 0.12
+	drag 0.008
 	rotation 0 360
 	spin -1.5 1.5
-	color 0.16 0.15 0.15 0.45 0.26 0.24 0.22 0.45
-	fade 8 45
+	color 0.1 0.09 0.09 0.6 0.18 0.17 0.16 0.6
+	colorend 0.26 0.25 0.24 0.35
+	fade 6 50
 node Ember
 	texture Glow.png
 	life 8 12
@@ -414,11 +415,11 @@ node Flash
 	fade 0 8
 node Fireball
 	texture Glow.png
-	count 14
+	count 16
 	life 24 40
-	size 10 14
+	size 13 17
 	scale 0.5 2 easeout
-	shape sphere 0 4 outward 0.15 0.55
+	shape sphere 0 6 outward 0.2 0.65
 	drag 0.04
 	color 1 0.85 0.4 1 1 0.55 0.15 1
 	colorend 0.7 0.1 0.02 0
@@ -617,9 +618,9 @@ node Sparks
 node Bead
 	texture Glow.png
 	life 22 28
-	size 3 3.5
+	size 4 4.5
 	scale 1 0.2
-	color 0.55 0.75 1 0.9
+	color 0.6 0.8 1 1
 	colorend 0.4 0.3 1 0
 node Sparkle
 	texture Glow.png
@@ -704,7 +705,7 @@ node ChargeGlow
 	texture Glow.png
 	follow instance
 	life 140
-	size 4
+	size 5
 	scale 0.4 4 easein
 	color 0.35 0.6 1 1
 	fade 20 4
@@ -738,7 +739,7 @@ node BeamCore
 	delay 139
 	life 360
 	shape line 0 0 0 0 0 -1000
-	size 5
+	size 6
 	scale 1 0.15
 	color 0.75 0.9 1 1
 	fade 4 30
