@@ -1,5 +1,6 @@
 #include "scene/SceneManager.h"
 
+#include "scene/CGame.h"
 #include "scene/SceneBase.h"
 #include "scene/Title.h"
 
@@ -11,7 +12,9 @@ SceneBase* CreateGameScene(int32_t id) {
 	switch (id) {
 	case SCENE_TITLE:
 		return new Title();
-	// The battle (SCENE_GAME) and result (SCENE_RESULT) scenes slot in here.
+	case SCENE_GAME:
+		return new CGame();
+	// The result scene (SCENE_RESULT) slots in here.
 	default:
 		return nullptr;
 	}
@@ -29,6 +32,7 @@ SceneManager::~SceneManager() {
 		delete scene;
 	}
 	scene = nullptr;
+	map.Release();
 	mapNormals.clear();
 	mapNormals.shrink_to_fit();
 	stageObjects.clear();

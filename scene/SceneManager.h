@@ -4,6 +4,7 @@
 // Reached through the process-wide `sceneManager`, set by the main loop.
 
 #include "platform/math/D3DXMath.h"
+#include "render/MapModel.h"
 
 #include <cstdint>
 #include <functional>
@@ -39,7 +40,8 @@ public:
 	std::vector<EnemyBase*> enemies;
 	std::vector<StageObject*> stageObjects;
 	std::vector<D3DXVECTOR3*> mapNormals;
-	// The embedded stage map (`map`) joins here together with the map model.
+	// The stage map: loaded at the start of a battle, released at its end.
+	MapModel map;
 
 private:
 	SceneFactory createScene;

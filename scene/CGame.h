@@ -1,0 +1,71 @@
+#pragma once
+// The battle (scene id 2): builds the stage, runs each frame in a fixed
+// order, draws each frame as shadow pass, main pass into two targets, glow,
+// 2D layer and fade, and decides the outcome. Every enemy gone is a success,
+// the player's hit points at zero a failure; either fades the screen for
+// 120 frames before the result scene.
+//
+// The robot, the enemies and the HUD join with their own classes. Until the
+// robot does, the camera follows the robot's start matrix (at the origin,
+// facing +z) and the shadow camera centres on it.
+
+#include "app/Texture.h"
+#include "audio/Sound.h"
+#include "scene/Camera.h"
+#include "scene/SceneBase.h"
+
+#include <cstdint>
+
+// Frames from the deciding frame to the result scene.
+constexpr int32_t ENDING_FRAMES = 120;
+// The fade overlay's alpha rises this much a frame of the ending.
+constexpr int32_t FADE_ALPHA_STEP = 2;
+
+class CGame : public SceneBase {
+public:
+	CGame();
+	~CGame() override;
+
+	CGame(const CGame&) = delete;
+	CGame& operator=(const CGame&) = delete;
+
+	void Init() override;
+	// 2 to stay, 3 for the result scene, 1 back to the title.
+	int32_t Update() override;
+	void Draw() override;
+	void Uninit() override;
+
+	// The draw in its phases, in the order Draw runs them; the benchmark
+	// times them one by one. Between BeginShadowPass and EndShadowPass the
+	// shadow casters draw; DrawMainPass draws the models of the scene.
+	void BeginFrame();
+	void BeginShadowPass();
+	void DrawShadowCasters();
+	void EndShadowPass();
+	void DrawMainPass();
+	void DrawGlow();
+	void DrawOverlay();
+
+	// The matrix the camera history records each frame: the robot's world.
+	const D3DXMATRIX& FollowedWorld() const { return robotStart; }
+
+	Camera camera;
+	Texture backTexture;
+	Sound music;
+	Texture screenTarget;
+	Texture fadeTexture;
+	int32_t endCounter = 0;
+	int32_t fadeAlpha = 0;
+	bool ending = false;
+
+private:
+	void SetUpLightAndProjection() const;
+	void SetFrameParameters() const;
+	void UpdateEnemies();
+	static void RestoreBackBuffer();
+	bool AskReturnToTitle() const;
+
+	// The robot's world matrix at the start: what the camera and the shadow
+	// camera follow until the robot itself exists.
+	D3DXMATRIX robotStart;
+};
