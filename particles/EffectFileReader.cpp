@@ -9,7 +9,12 @@ namespace {
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
-std::string Quoted(std::string_view word) { return "'" + std::string(word) + "'"; }
+std::string Quoted(std::string_view word) {
+	std::string quoted(1, '\'');
+	quoted.append(word);
+	quoted += '\'';
+	return quoted;
+}
 
 template <typename Enum>
 struct NamedValue {
