@@ -1,5 +1,6 @@
 #include "ParticleTestSupport.h"
 #include "particles/EffectFileReader.h"
+#include "particles/ParticleRandom.h"
 
 #include <gtest/gtest.h>
 
@@ -196,6 +197,44 @@ TEST(EffectFileReader, LoadsFromAFileWithAWideName) {
 	EXPECT_EQ(effect->Definition()->nodes[0].count, 2);
 	effect->Release();
 	std::filesystem::remove_all(folder);
+}
+
+}  // namespace
+
+namespace {
+
+// Damaged copies of a valid file (bytes changed, lines cut short) either read
+// or fail with a line number; none crash or read past the text.
+TEST(EffectFileReader, DamagedFilesFailCleanly) {
+	const std::string original = FULL_EFFECT;
+	ParticleRandom random(20261208);
+	int failures = 0;
+	for (int round = 0; round < 3000; ++round) {
+		std::string damaged = original;
+		const int edits = 1 + static_cast<int>(random.Next() * 4.0f);
+		for (int e = 0; e < edits; ++e) {
+			const size_t at = static_cast<size_t>(random.Next() * static_cast<float>(damaged.size()));
+			const float kind = random.Next();
+			if (kind < 0.5f) {
+				damaged[at] = static_cast<char>(random.Next() * 256.0f);
+			} else if (kind < 0.8f) {
+				damaged.resize(at);
+			} else {
+				damaged.insert(at, "-1e30 ");
+			}
+		}
+		EffectDefinition definition;
+		EffectFileReader reader("fx.efk");
+		const std::vector<uint8_t> bytes = Bytes(damaged);
+		if (!reader.Read(std::span<const uint8_t>(bytes.data(), bytes.size()), definition)) {
+			++failures;
+			EXPECT_NE(reader.Error().find("fx.efk("), std::string::npos) << reader.Error();
+			EXPECT_TRUE(definition.nodes.empty());
+		} else {
+			EXPECT_FALSE(definition.nodes.empty());
+		}
+	}
+	EXPECT_GT(failures, 1000);
 }
 
 }  // namespace

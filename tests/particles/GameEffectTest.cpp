@@ -198,6 +198,17 @@ TEST_F(GameEffectTest, ReleaseTwiceIsHarmlessAndEverythingAfterDoesNothing) {
 	EXPECT_EQ(effect.CurrentHandle(), INVALID_HANDLE);
 }
 
+TEST_F(GameEffectTest, LoadsThroughWideNames) {
+	const std::string path = Write("Wide.efk", SpriteEffect(1, 30));
+	const std::wstring widePath(path.begin(), path.end());
+	const std::wstring wideFolder = widePath.substr(0, widePath.find_last_of(L'/') + 1);
+	GameEffect effect;
+	effect.Load(widePath.c_str(), wideFolder.c_str());
+	EXPECT_TRUE(effect.IsLoaded());
+	effect.Load(u"no/such/file.efk", u"no/such/");
+	EXPECT_FALSE(effect.IsLoaded());
+}
+
 TEST_F(GameEffectTest, ForeignFileIsANullEffect) {
 	GameEffect effect;
 	effect.Load(Write("Foreign.efk", std::string("SKFE\x0a\x00\x00\x00 binary", 14)), folder.string());
