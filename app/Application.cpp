@@ -75,6 +75,9 @@ bool Application::InitWindow(HINSTANCE moduleInstance, int32_t width, int32_t he
 	graphics.SetDefaultStates();
 
 	plainShader.Init();
+	modelShader.Init();
+	blurFilter.Init();
+	shadowMap.Init();
 
 	ShowWindow(window, SW_SHOW);
 	UpdateWindow(window);
@@ -195,5 +198,9 @@ LRESULT Application::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARA
 
 void Application::Shutdown() {
 	plainShader.Release();
+	modelShader.Release();
+	blurFilter.Release();
+	// All of it, target and depth surface too, while the device still exists.
+	shadowMap.Release();
 	GraphicsDevice::Get().Release();
 }

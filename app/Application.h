@@ -7,6 +7,9 @@
 #include "app/PlainShader.h"
 #include "platform/math/D3DXMath.h"
 #include "platform/system/Win32.h"
+#include "render/BlurFilter.h"
+#include "render/ModelShader.h"
+#include "render/ShadowMap.h"
 #include "scene/SceneManager.h"
 
 #include <cstdint>
@@ -51,8 +54,11 @@ public:
 	bool closeRequested = false;
 	bool quitting = false;
 	// Initialised in this order: plainShader, modelShader, blurFilter,
-	// shadowMap. The other three join with their own objects.
+	// shadowMap.
 	PlainShader plainShader;
+	ModelShader modelShader;
+	BlurFilter blurFilter;
+	ShadowMap shadowMap;
 	D3DXVECTOR3 cameraEye;
 	D3DXVECTOR3 cameraTarget;
 	float viewPitch = 0.0f;  // degrees
