@@ -2,6 +2,7 @@
 // Index data in a GL buffer, with a CPU copy so that Lock can hand out
 // (and read back) any range.
 
+#include "platform/gpu/GLBufferStorage.h"
 #include "platform/gpu/GLDeviceChild.h"
 
 #include <epoxy/gl.h>
@@ -18,8 +19,8 @@ public:
 	HRESULT Unlock() override;
 	HRESULT GetDesc(D3DINDEXBUFFER_DESC* desc) override;
 
-	GLuint Name() const { return name; }
-	UINT Size() const { return UINT(bytes.size()); }
+	GLuint Name() const { return storage.Name(); }
+	UINT Size() const { return storage.Size(); }
 	// Bytes per index: 2 or 4.
 	UINT IndexSize() const { return desc.Format == D3DFMT_INDEX32 ? 4 : 2; }
 	GLenum IndexType() const { return desc.Format == D3DFMT_INDEX32 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT; }
@@ -28,10 +29,6 @@ private:
 	explicit GLIndexBuffer(GLDevice& device);
 	~GLIndexBuffer() override;
 
-	GLuint name = 0;
-	std::vector<uint8_t> bytes;
+	GLBufferStorage storage;
 	D3DINDEXBUFFER_DESC desc{};
-	bool locked = false;
-	UINT lockedOffset = 0;
-	UINT lockedSize = 0;
 };

@@ -2,6 +2,7 @@
 // Vertex data in a GL buffer, with a CPU copy so that Lock can hand out
 // (and read back) any range.
 
+#include "platform/gpu/GLBufferStorage.h"
 #include "platform/gpu/GLDeviceChild.h"
 
 #include <epoxy/gl.h>
@@ -18,17 +19,13 @@ public:
 	HRESULT Unlock() override;
 	HRESULT GetDesc(D3DVERTEXBUFFER_DESC* desc) override;
 
-	GLuint Name() const { return name; }
-	UINT Size() const { return UINT(bytes.size()); }
+	GLuint Name() const { return storage.Name(); }
+	UINT Size() const { return storage.Size(); }
 
 private:
 	explicit GLVertexBuffer(GLDevice& device);
 	~GLVertexBuffer() override;
 
-	GLuint name = 0;
-	std::vector<uint8_t> bytes;
+	GLBufferStorage storage;
 	D3DVERTEXBUFFER_DESC desc{};
-	bool locked = false;
-	UINT lockedOffset = 0;
-	UINT lockedSize = 0;
 };
