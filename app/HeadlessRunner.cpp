@@ -59,8 +59,13 @@ bool HeadlessRunner::LoadInput(std::ostream& errors) {
 	return true;
 }
 
-void HeadlessRunner::OnPresent() {
+void HeadlessRunner::OnPresent(std::ostream& out) {
 	const uint32_t frame = backend.Frame();
+	if (options.traceScenes) {
+		// The scene that updated and drew this frame: after a switch, the new one.
+		const int32_t scene = sceneManager != nullptr && sceneManager->scene != nullptr ? sceneManager->scene->id : 0;
+		out << "frame " << frame << " scene " << scene << "\n";
+	}
 	for (const ShotRequest& shot : options.shots) {
 		if (shot.frame != frame) {
 			continue;
@@ -114,7 +119,7 @@ int HeadlessRunner::Run(std::ostream& out, std::ostream& errors) {
 	script.ApplyTo(backend);
 	backend.SetRealTime(options.realTime);
 	SetSystemBackend(&backend);
-	SetPresentHook([this] { OnPresent(); });
+	SetPresentHook([this, &out] { OnPresent(out); });
 
 	Application& application = Application::Get();
 	if (options.seed) {

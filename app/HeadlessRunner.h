@@ -28,7 +28,7 @@ public:
 
 private:
 	bool LoadInput(std::ostream& errors);
-	void OnPresent();
+	void OnPresent(std::ostream& out);
 	Report MakeReport() const;
 
 	RunnerOptions options;

@@ -38,7 +38,7 @@ bool ParseShot(const std::string& text, ShotRequest& shot, std::string& why) {
 }  // namespace
 
 const char* RunnerOptions::Usage() {
-	return "usage: vortane-run [--frames N] [--realtime] [--input FILE] [--shot N:PATH.png]... [--seed S] [--json]";
+	return "usage: vortane-run [--frames N] [--realtime] [--input FILE] [--shot N:PATH.png]... [--seed S] [--json] [--trace-scenes]";
 }
 
 bool RunnerOptions::Parse(const std::vector<std::string>& arguments, RunnerOptions& options, std::string& why) {
@@ -77,6 +77,8 @@ bool RunnerOptions::Parse(const std::vector<std::string>& arguments, RunnerOptio
 			options.seed = seed;
 		} else if (argument == "--json") {
 			options.json = true;
+		} else if (argument == "--trace-scenes") {
+			options.traceScenes = true;
 		} else {
 			why = "unknown argument '" + argument + "'";
 			return false;

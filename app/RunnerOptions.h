@@ -1,7 +1,7 @@
 #pragma once
 // The headless runner's command line:
 //   vortane-run [--frames N] [--realtime] [--input FILE] [--shot N:PATH.png]...
-//               [--seed S] [--json]
+//               [--seed S] [--json] [--trace-scenes]
 
 #include <cstdint>
 #include <optional>
@@ -20,6 +20,7 @@ struct RunnerOptions {
 	std::vector<ShotRequest> shots;
 	std::optional<uint32_t> seed;
 	bool json = false;
+	bool traceScenes = false;  // print each presented frame's scene id
 
 	// False with the reason on a bad argument.
 	static bool Parse(const std::vector<std::string>& arguments, RunnerOptions& options, std::string& why);

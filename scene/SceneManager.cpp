@@ -1,6 +1,7 @@
 #include "scene/SceneManager.h"
 
 #include "scene/CGame.h"
+#include "scene/Result.h"
 #include "scene/SceneBase.h"
 #include "scene/Title.h"
 
@@ -14,7 +15,8 @@ SceneBase* CreateGameScene(int32_t id) {
 		return new Title();
 	case SCENE_GAME:
 		return new CGame();
-	// The result scene (SCENE_RESULT) slots in here.
+	case SCENE_RESULT:
+		return new Result();
 	default:
 		return nullptr;
 	}

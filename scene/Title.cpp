@@ -9,12 +9,36 @@
 
 namespace {
 
-// Frames after the click before the battle starts, counted at two a frame.
+const char* const TITLE_TEXTURE_FILE = "data/Texture/Title/Title.png";
+const char* const OUT_CIRCLE_TEXTURE_FILE = "data/Texture/Title/OutCircle.png";
+const char* const MID_CIRCLE_TEXTURE_FILE = "data/Texture/Title/MidCircle.png";
+const char* const CIRCLE_TEXTURE_FILE = "data/Texture/Title/Circle.png";
+const char* const LOADING_TEXTURE_FILE = "data/Texture/Title/Loading.png";
+const char* const MUSIC_FILE = "data/Sound/Title/TitleBGM.wav";
+const char* const START_SOUND_FILE = "data/Sound/Title/Start_Button.wav";
+
+// After the click the counter rises by two a frame; past this the battle
+// starts.
 constexpr int32_t LOADING_FRAMES = 120;
 // Frames between changes of the ring speeds.
 constexpr int32_t SPEED_CHANGE_FRAMES = 180;
+// The title picture's half size: it is centred in the client area.
+constexpr int32_t PICTURE_HALF_WIDTH = 400;
+constexpr int32_t PICTURE_HALF_HEIGHT = 300;
+constexpr float RADIANS_PER_DEGREE = 0.017453292f;
+constexpr D3DCOLOR BLACK = 0xFF000000;
+constexpr D3DCOLOR UNTINTED = 0xFFFFFFFF;
 
+// One of the whole numbers -5 to 4.
 float RandomRingSpeed() { return static_cast<float>(std::rand() % 10) - 5.0f; }
+
+bool LeftButtonDown() { return (GetAsyncKeyState(VK_LBUTTON) & 0x8000) != 0; }
+
+D3DXVECTOR3 CenterOf(const Texture& texture) {
+	const RECT& source = texture.sourceRect;
+	return D3DXVECTOR3(static_cast<float>(source.right - source.left) / 2.0f,
+	                   static_cast<float>(source.bottom - source.top) / 2.0f, 0.0f);
+}
 
 }  // namespace
 
@@ -25,23 +49,38 @@ void Title::Init() {
 	GraphicsDevice& graphics = GraphicsDevice::Get();
 	graphics.SetDirectionalLight(0, D3DXVECTOR3(1.0f, -1.0f, 0.0f), D3DXCOLOR(1.0f, 1.0f, 1.0f, 1.0f),
 	                             D3DXCOLOR(0.3f, 0.3f, 0.3f, 0.0f), D3DXCOLOR(1.0f, 1.0f, 1.0f, 0.0f));
-
-	D3DXMATRIX projection;
-	const float aspect = static_cast<float>(graphics.presentParameters.BackBufferWidth) /
-	                     static_cast<float>(graphics.presentParameters.BackBufferHeight);
-	D3DXMatrixPerspectiveFovLH(&projection, 1.0471976f, aspect, 0.01f, 1000.0f);
-	graphics.device->SetTransform(D3DTS_PROJECTION, &projection);
+	if (graphics.device != nullptr) {
+		D3DXMATRIX projection;
+		const float aspect = static_cast<float>(graphics.presentParameters.BackBufferWidth) /
+		                     static_cast<float>(graphics.presentParameters.BackBufferHeight);
+		D3DXMatrixPerspectiveFovLH(&projection, 1.0471976f, aspect, 0.01f, 1000.0f);
+		graphics.device->SetTransform(D3DTS_PROJECTION, &projection);
+	}
 
 	Application& application = Application::Get();
 	application.cameraEye = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
 	application.cameraTarget = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
+
+	titleTexture.LoadFromFile(TITLE_TEXTURE_FILE, true);
+	circleTexture.LoadFromFile(CIRCLE_TEXTURE_FILE, true);
+	midCircleTexture.LoadFromFile(MID_CIRCLE_TEXTURE_FILE, true);
+	outCircleTexture.LoadFromFile(OUT_CIRCLE_TEXTURE_FILE, true);
+	loadingTexture.LoadFromFile(LOADING_TEXTURE_FILE, true);
+
+	// Loading the music starts it.
+	music.Load(MUSIC_FILE);
+	startSound.Load(START_SOUND_FILE);
 
 	outCircleAngle = 0.0f;
 	midCircleAngle = 0.0f;
 	circleAngle = 0.0f;
 	counter = 0;
 	DrawRingSpeeds();
+	for (D3DXMATRIX& entry : camera.history) {
+		D3DXMatrixIdentity(&entry);
+	}
 	loading = false;
+	// Nothing shows it again while the game runs.
 	ShowCursor(FALSE);
 }
 
@@ -59,10 +98,16 @@ int32_t Title::Update() {
 			return SCENE_GAME;
 		}
 	}
-	if ((GetAsyncKeyState(VK_LBUTTON) & 0x8000) != 0) {
+	// Every update with the button down counts as a click, so holding it
+	// replays the start sound each frame.
+	if (LeftButtonDown()) {
 		loading = true;
+		music.Stop();
+		startSound.Play();
 		ShowCursor(FALSE);
 	}
+	music.Update();
+	startSound.Update();
 	if (counter > SPEED_CHANGE_FRAMES) {
 		counter = 0;
 		DrawRingSpeeds();
@@ -77,11 +122,52 @@ int32_t Title::Update() {
 void Title::Draw() {
 	GraphicsDevice& graphics = GraphicsDevice::Get();
 	IDirect3DDevice9* device = graphics.device;
-	device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0xFF000000, 1.0f, 0);
+	device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, BLACK, 1.0f, 0);
 	device->BeginScene();
+	camera.Update();
 	graphics.sprite->Begin(D3DXSPRITE_ALPHABLEND);
+	const Application& application = Application::Get();
+	if (loading) {
+		graphics.DrawSpriteStretched(&loadingTexture, 0, 0, application.clientWidth, application.clientHeight,
+		                             UNTINTED);
+	} else {
+		D3DXMATRIX pictureCorner;
+		D3DXMatrixTranslation(&pictureCorner,
+		                      static_cast<float>(application.clientWidth / 2 - PICTURE_HALF_WIDTH),
+		                      static_cast<float>(application.clientHeight / 2 - PICTURE_HALF_HEIGHT), 1.0f);
+		DrawRings(pictureCorner);
+		// Over the rings, which show through its open corner.
+		graphics.DrawSprite(&titleTexture, UNTINTED, &pictureCorner);
+	}
 	graphics.sprite->End();
 	device->EndScene();
 }
 
-void Title::Uninit() {}
+// Each ring turns about its own centre, which sits on the picture's corner.
+void Title::DrawRings(const D3DXMATRIX& pictureCorner) {
+	const struct {
+		const Texture& texture;
+		float angle;
+	} rings[] = {
+		{circleTexture, circleAngle},
+		{midCircleTexture, midCircleAngle},
+		{outCircleTexture, outCircleAngle},
+	};
+	GraphicsDevice& graphics = GraphicsDevice::Get();
+	for (const auto& ring : rings) {
+		D3DXMATRIX rotation;
+		D3DXMatrixRotationZ(&rotation, ring.angle * RADIANS_PER_DEGREE);
+		const D3DXMATRIX transform = rotation * pictureCorner;
+		graphics.DrawSpriteCentered(&ring.texture, UNTINTED, &transform, CenterOf(ring.texture));
+	}
+}
+
+void Title::Uninit() {
+	titleTexture.Release();
+	circleTexture.Release();
+	midCircleTexture.Release();
+	outCircleTexture.Release();
+	loadingTexture.Release();
+	startSound.Release();
+	music.Release();
+}

@@ -1,0 +1,148 @@
+// The whole loop a player sees: title, a click, the loading picture, the
+// battle (won at once while the stage holds no enemies), its fade, the
+// success picture, a click, the title again. Once in process through the
+// game's own scene manager, and once through vortane-run with the input
+// script kept beside this file.
+
+#include "scene/CGame.h"
+#include "scene/Result.h"
+#include "scene/SceneManager.h"
+#include "scene/Title.h"
+#include "tests/scenes/SceneTestSupport.h"
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <sstream>
+
+using namespace scenes;
+
+namespace {
+
+// The frames the script's two clicks give (see full_loop.txt).
+constexpr int BATTLE_STARTS = 66;
+constexpr int RESULT_STARTS = 186;
+constexpr int TITLE_RETURNS = 260;
+
+class SceneLoopTest : public SceneDeviceTest {
+protected:
+	void SetUp() override {
+		SceneDeviceTest::SetUp();
+		if (IsSkipped() || HasFatalFailure()) {
+			return;
+		}
+		Application& application = Application::Get();
+		application.plainShader.Init();
+		application.modelShader.Init();
+		application.blurFilter.Init();
+		application.shadowMap.Init();
+	}
+
+	void TearDown() override {
+		Application& application = Application::Get();
+		application.plainShader.Release();
+		application.modelShader.Release();
+		application.blurFilter.Release();
+		application.shadowMap.Release();
+		SceneDeviceTest::TearDown();
+	}
+};
+
+TEST_F(SceneLoopTest, TitleBattleResultTitleThroughTheGamesSceneManager) {
+	sceneManager = new SceneManager();
+	ASSERT_NE(sceneManager->scene, nullptr);
+	backend.SetKey(10, VK_LBUTTON, true);
+	backend.SetKey(11, VK_LBUTTON, false);
+	backend.SetKey(200, VK_LBUTTON, true);
+	backend.SetKey(201, VK_LBUTTON, false);
+
+	// The frame at which each scene became current.
+	std::map<int, int32_t> switches;
+	int32_t current = sceneManager->scene->id;
+	switches[-1] = current;
+	for (int frame = 0; frame < 270; ++frame) {
+		sceneManager->Update();
+		ASSERT_NE(sceneManager->scene, nullptr) << frame;
+		if (sceneManager->scene->id != current) {
+			current = sceneManager->scene->id;
+			switches[frame] = current;
+			// A new scene is drawn in its switch frame, before its first update.
+			sceneManager->Draw();
+		}
+		if (frame == RESULT_STARTS) {
+			// Won with no enemy left.
+			EXPECT_FALSE(Application::Get().battleFailed);
+			const auto* result = dynamic_cast<const Result*>(sceneManager->scene);
+			ASSERT_NE(result, nullptr);
+			EXPECT_NE(result->resultTexture.fileName.find("Result.png"), std::string::npos);
+		}
+		EXPECT_FALSE(backend.CursorVisible()) << frame;
+		backend.AdvanceFrame();
+	}
+	const std::map<int, int32_t> expected = {
+		{-1, SCENE_TITLE}, {BATTLE_STARTS, SCENE_GAME}, {RESULT_STARTS, SCENE_RESULT}, {TITLE_RETURNS, SCENE_TITLE}};
+	EXPECT_EQ(switches, expected);
+	// The battle emptied what it filled.
+	EXPECT_TRUE(sceneManager->stageObjects.empty());
+	EXPECT_TRUE(sceneManager->mapNormals.empty());
+	delete sceneManager;
+	sceneManager = nullptr;
+}
+
+struct RunOutput {
+	int exitCode = -1;
+	std::string text;
+};
+
+RunOutput RunRunner(const std::string& arguments) {
+	const std::string command = "SDL_VIDEODRIVER=offscreen '" + DataRoot() + "vortane-run' " + arguments + " 2>&1";
+	RunOutput output;
+	FILE* pipe = popen(command.c_str(), "r");
+	if (pipe == nullptr) {
+		return output;
+	}
+	char buffer[4096];
+	for (size_t read; (read = std::fread(buffer, 1, sizeof(buffer), pipe)) > 0;) {
+		output.text.append(buffer, read);
+	}
+	const int status = pclose(pipe);
+	output.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+	return output;
+}
+
+// "frame N scene S" lines, in order.
+std::vector<int> TracedScenes(const std::string& text) {
+	std::vector<int> scenes;
+	std::istringstream lines(text);
+	for (std::string line; std::getline(lines, line);) {
+		unsigned frame = 0;
+		int scene = 0;
+		if (std::sscanf(line.c_str(), "frame %u scene %d", &frame, &scene) == 2) {
+			EXPECT_EQ(frame, scenes.size()) << line;
+			scenes.push_back(scene);
+		}
+	}
+	return scenes;
+}
+
+TEST(SceneLoopRunnerTest, TheRunnerTracesTitleBattleResultTitleFrameByFrame) {
+	const std::filesystem::path script = std::filesystem::path(__FILE__).parent_path() / "full_loop.txt";
+	ASSERT_TRUE(std::filesystem::exists(script)) << script;
+	const RunOutput output =
+		RunRunner("--frames 270 --seed 5 --json --trace-scenes --input '" + script.string() + "'");
+	ASSERT_EQ(output.exitCode, 0) << output.text;
+	const std::vector<int> scenes = TracedScenes(output.text);
+	ASSERT_EQ(scenes.size(), 270u) << output.text;
+	for (int frame = 0; frame < 270; ++frame) {
+		const int expected = frame < BATTLE_STARTS   ? SCENE_TITLE
+		                     : frame < RESULT_STARTS ? SCENE_GAME
+		                     : frame < TITLE_RETURNS ? SCENE_RESULT
+		                                             : SCENE_TITLE;
+		ASSERT_EQ(scenes[frame], expected) << "frame " << frame;
+	}
+	EXPECT_NE(output.text.find("\"scene\":1,\"battleFailed\":false"), std::string::npos) << output.text;
+}
+
+}  // namespace
