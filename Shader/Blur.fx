@@ -2,7 +2,8 @@ vortane-effect 1
 // The glow post-process, drawn with pre-transformed screen quads.
 // NormalTech copies the input scaled by Color (downsample and composite,
 // blended as the device is set); XBlurTech and YBlurTech are one
-// direction each of a 9-tap Gaussian, taken as 5 bilinear fetches.
+// direction each of a small bell-shaped kernel of three bilinear fetches,
+// which the five rounds of the filter widen into a smooth Gaussian glow.
 
 float4 TexelSize = { 0.0015625, 0.0027778, 0, 0 };
 float4 Color = { 1, 1, 1, 1 };
@@ -17,17 +18,16 @@ sampler InputSampler {
 }
 
 glsl Kernel <<<
-// Gaussian weights of taps 0..4 folded pairwise into bilinear fetches.
-const float OFFSETS[3] = float[3](0.0, 1.3846154, 3.2307692);
-const float WEIGHTS[3] = float[3](0.2270270, 0.3162162, 0.0702703);
+// The side fetches fall between texels 1 and 2 from the centre, so each
+// pass weighs five texels: 0.06, 0.24, 0.4, 0.24, 0.06.
+const float SIDE_OFFSET = 1.8;
+const float CENTRE_WEIGHT = 0.4;
+const float SIDE_WEIGHT = 0.3;
 
 vec3 BlurAlong(vec2 uv, vec2 step) {
-	vec3 sum = texture(InputSampler, uv).rgb * WEIGHTS[0];
-	for (int i = 1; i < 3; ++i) {
-		sum += texture(InputSampler, uv + step * OFFSETS[i]).rgb * WEIGHTS[i];
-		sum += texture(InputSampler, uv - step * OFFSETS[i]).rgb * WEIGHTS[i];
-	}
-	return sum;
+	return texture(InputSampler, uv).rgb * CENTRE_WEIGHT +
+	       (texture(InputSampler, uv + step * SIDE_OFFSET).rgb + texture(InputSampler, uv - step * SIDE_OFFSET).rgb) *
+	           SIDE_WEIGHT;
 }
 >>>
 

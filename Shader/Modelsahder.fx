@@ -51,7 +51,6 @@ sampler CubeSampler {
 	Texture = CubeTex;
 	MinFilter = Linear;
 	MagFilter = Linear;
-	MipFilter = Linear;
 	AddressU = Clamp;
 	AddressV = Clamp;
 	AddressW = Clamp;
@@ -69,25 +68,21 @@ glsl ShadowLookup <<<
 const float SHADOW_TEXEL = 1.0 / 1024.0;
 
 // 1 where the light reaches the point, 0 where a caster covers it, soft in
-// between: a 4 x 4 grid of depth compares around the point.
+// between: four depth compares on a 2 x 2 grid around the point. Points
+// outside the map, and a map that reads 0 (nothing bound), count as lit.
 float LightVisibility(vec4 lightPosition, float facing) {
 	vec3 p = lightPosition.xyz / lightPosition.w;
 	vec2 uv = vec2(p.x * 0.5 + 0.5, 0.5 - p.y * 0.5);
-	if (uv.x <= 0.0 || uv.x >= 1.0 || uv.y <= 0.0 || uv.y >= 1.0 || p.z >= 1.0) {
-		return 1.0;
-	}
 	// Surfaces turned away from the light need more slack against acne.
-	float bias = 0.0015 + 0.004 * (1.0 - clamp(facing, 0.0, 1.0));
-	float lit = 0.0;
-	for (int y = 0; y < 4; ++y) {
-		for (int x = 0; x < 4; ++x) {
-			vec2 offset = (vec2(float(x), float(y)) - 1.5) * 1.25 * SHADOW_TEXEL;
-			float stored = texture(ShadowSampler, uv + offset).r;
-			// Nothing was drawn there, or there is no shadow map at all.
-			lit += (stored <= 0.0 || p.z - bias <= stored) ? 1.0 : 0.0;
-		}
-	}
-	return lit / 16.0;
+	float depth = p.z - (0.0015 + 0.004 * (1.0 - clamp(facing, 0.0, 1.0)));
+	const float d = 0.75 * SHADOW_TEXEL;
+	vec4 stored = vec4(textureLod(ShadowSampler, uv + vec2(-d, -d), 0.0).r,
+	                   textureLod(ShadowSampler, uv + vec2(d, -d), 0.0).r,
+	                   textureLod(ShadowSampler, uv + vec2(-d, d), 0.0).r,
+	                   textureLod(ShadowSampler, uv + vec2(d, d), 0.0).r);
+	vec4 lit = max(step(vec4(depth), stored), step(stored, vec4(0.0)));
+	float inside = step(0.0, uv.x) * step(uv.x, 1.0) * step(0.0, uv.y) * step(uv.y, 1.0) * step(p.z, 1.0);
+	return mix(1.0, dot(lit, vec4(0.25)), inside);
 }
 >>>
 
@@ -123,7 +118,7 @@ void main() {
 	// Half-Lambert through the ramp gives the bands; the shadow then dims
 	// the result so its soft edge is not cut into steps.
 	float term = clamp(facing * 0.5 + 0.5, 0.02, 0.98);
-	float band = texture(ToonSampler, vec2(term, 0.5)).r;
+	float band = textureLod(ToonSampler, vec2(term, 0.5), 0.0).r;
 	float level = band * mix(0.55, 1.0, visible);
 
 	vec4 texel = texture(DiffuseSampler, uv);
@@ -142,7 +137,7 @@ void main() {
 	// speculars, most at grazing angles.
 	float metal = smoothstep(0.5, 0.8, max(MateSpecular.r, max(MateSpecular.g, MateSpecular.b)));
 	float grazing = pow(1.0 - clamp(dot(n, toEye), 0.0, 1.0), 3.0);
-	vec3 environment = texture(CubeSampler, reflect(-toEye, n)).rgb;
+	vec3 environment = textureLod(CubeSampler, reflect(-toEye, n), 0.0).rgb;
 	vec3 reflection = environment * (0.05 + 0.3 * metal) * (0.3 + 0.7 * grazing) * mix(0.6, 1.0, level);
 
 	// A thin light rim keeps dark sides readable against the dark sky.

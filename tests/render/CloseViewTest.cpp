@@ -13,6 +13,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <map>
 
 namespace {
 
@@ -140,10 +141,12 @@ protected:
 		ASSERT_TRUE(shadowMap.IsReady());
 		ASSERT_TRUE(glowTarget.Create(1280, 720, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT));
 		table.LoadAll();
+		ASSERT_TRUE(floor.Load(WriteFile("floor.x", QuadXFile({PlainMaterial(0.55f, 0.57f, 0.6f)}))));
 	}
 
 	void TearDown() override {
 		table.ReleaseAll();
+		floor.Release();
 		glowTarget.Release();
 		shadowMap.Release();
 		blurFilter.Release();
@@ -153,7 +156,8 @@ protected:
 
 	// Frames the parts from the given direction (pointing from the camera
 	// to the model) and draws them as the battle does.
-	Shot Draw(const std::vector<PlacedPart>& parts, bool outlined, D3DXVECTOR3 viewDirection, float zoom = 1.4f) {
+	Shot Draw(const std::vector<PlacedPart>& parts, bool outlined, D3DXVECTOR3 viewDirection, float zoom = 1.0f,
+	          bool onFloor = false) {
 		Bounds bounds;
 		for (const PlacedPart& part : parts) {
 			AddToBounds(table[part.slot], part.matrix, bounds);
@@ -201,6 +205,15 @@ protected:
 		effect->SetMatrix("mLightVP", &shadowMap.lightViewProjection);
 		effect->SetTexture("ShadowTex", shadowMap.shadowTexture.texture);
 
+		if (onFloor) {
+			// A grey ground under the lowest point, to catch the shadow.
+			D3DXMATRIX floorWorld = RX(1.5707963f);
+			D3DXMATRIX scale;
+			D3DXMatrixScaling(&scale, 40, 40, 40);
+			floorWorld = scale * floorWorld * T(centre.x, bounds.low.y, centre.z);
+			effect->SetMatrix("mW", &floorWorld);
+			modelShader.DrawModel(floor);
+		}
 		for (const PlacedPart& part : parts) {
 			effect->SetMatrix("mW", &part.matrix);
 			modelShader.DrawModel(table[part.slot]);
@@ -254,6 +267,7 @@ protected:
 	ShadowMap shadowMap;
 	Texture glowTarget;
 	ModelTable table;
+	Model floor;
 };
 
 TEST_F(CloseViewTest, AnEnemyPartIsOutlinedInDarkRed) {
@@ -267,9 +281,38 @@ TEST_F(CloseViewTest, AnEnemyPartIsOutlinedInDarkRed) {
 }
 
 TEST_F(CloseViewTest, TheWholeWalkerIsOutlined) {
-	const Shot shot = Draw(WalkerAtRest(), true, D3DXVECTOR3(-0.7f, -0.3f, 1.0f));
+	const Shot shot = Draw(WalkerAtRest(), true, D3DXVECTOR3(-0.7f, -0.3f, 1.0f), 1.1f);
 	Save(shot, "walker_outlined.png");
 	EXPECT_GT(shot.outlinePixels, 1500u);
+}
+
+TEST_F(CloseViewTest, TheWalkerShadowsTheGroundBelowIt) {
+	const Shot plain = Draw(WalkerAtRest(), true, D3DXVECTOR3(0.3f, -0.8f, 1.0f), 0.8f, true);
+	Save(plain, "walker_on_floor.png");
+	EXPECT_GT(plain.outlinePixels, 500u);
+	// The ground is the picture's most common colour; its shadowed part is
+	// clearly darker than that and still not black.
+	std::map<int, size_t> brightness;
+	for (UINT y = 0; y < 720; y += 2) {
+		for (UINT x = 0; x < 1280; x += 2) {
+			++brightness[plain.image.At(x, y).Brightness() / 8];
+		}
+	}
+	int ground = 0;
+	size_t most = 0;
+	for (const auto& [level, count] : brightness) {
+		if (count > most) {
+			most = count;
+			ground = level;
+		}
+	}
+	size_t shaded = 0;
+	for (const auto& [level, count] : brightness) {
+		if (level * 10 < ground * 8 && level > 3) {
+			shaded += count;
+		}
+	}
+	EXPECT_GT(shaded, 2000u);
 }
 
 TEST_F(CloseViewTest, TheRobotIsToonShadedWithoutOutline) {
