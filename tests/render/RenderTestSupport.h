@@ -165,6 +165,7 @@ public:
 		IDirect3DBaseTexture9* texture = nullptr;
 		D3DXVECTOR4 vector;
 		float value = 0;
+		D3DXMATRIX matrix;
 	};
 
 	explicit RecordingEffect(ID3DXEffect* inner) : inner(inner) {}
@@ -204,7 +205,7 @@ public:
 		return inner->End();
 	}
 	HRESULT SetMatrix(D3DXHANDLE parameter, const D3DXMATRIX* matrix) override {
-		Record("SetMatrix", parameter);
+		Record("SetMatrix", parameter).matrix = *matrix;
 		return inner->SetMatrix(parameter, matrix);
 	}
 	HRESULT SetVector(D3DXHANDLE parameter, const D3DXVECTOR4* vector) override {
@@ -255,7 +256,7 @@ public:
 
 private:
 	Call& Record(const std::string& what, D3DXHANDLE name) {
-		calls.push_back(Call{what, name != nullptr ? name : "", nullptr, D3DXVECTOR4(), 0});
+		calls.push_back(Call{what, name != nullptr ? name : "", nullptr, D3DXVECTOR4(), 0, D3DXMATRIX()});
 		return calls.back();
 	}
 
