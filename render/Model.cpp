@@ -8,6 +8,8 @@ std::string FolderOf(const std::string& path) {
 }
 
 bool Model::Load(const std::string& path) {
+	// Loading over a loaded model would leak its mesh and textures.
+	Release();
 	const std::string folder = FolderOf(path);
 	fileName = path.substr(folder.size());
 

@@ -297,6 +297,31 @@ TEST_F(ModelShaderTest, ACasterShadowsTheFloorBelowIt) {
 	EXPECT_GT(shadedBrightness, 0);
 }
 
+TEST_F(ModelShaderTest, WithoutAShadowMapNothingIsShadowed) {
+	Model model;
+	LoadQuad(model, {PlainMaterial(0.8f, 0.8f, 0.8f)});
+	SetLight(D3DXVECTOR3(0.3f, -0.2f, 1.0f));
+	// A pass with no casters: everything lies in front of the far plane.
+	ShadowMap shadowMap;
+	shadowMap.Init();
+	shadowMap.Begin(D3DXVECTOR3(0, 0, -30));
+	shadowMap.End();
+	shader.effect->SetMatrix("mLightVP", &shadowMap.lightViewProjection);
+	shader.effect->SetTexture("ShadowTex", shadowMap.shadowTexture.texture);
+	Clear();
+	shader.DrawModel(model);
+	const int withEmptyMap = Screen().At(640, 360).Brightness();
+	// No texture at all, as when the shadow shader did not compile.
+	shader.effect->SetTexture("ShadowTex", nullptr);
+	Clear();
+	shader.DrawModel(model);
+	const int withoutMap = Screen().At(640, 360).Brightness();
+	EXPECT_NEAR(withoutMap, withEmptyMap, 3);
+	// And both are the fully lit picture: a shadowed one would be about
+	// two thirds as bright.
+	EXPECT_GT(withoutMap, 480) << withoutMap;
+}
+
 TEST_F(ModelShaderTest, WithoutAnEffectNothingIsDrawnAndNothingBreaks) {
 	Model model;
 	LoadQuad(model, {PlainMaterial(1, 1, 1)});

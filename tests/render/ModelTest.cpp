@@ -105,6 +105,20 @@ TEST_F(ModelTest, ReleaseEmptiesTheModelAndIsHarmlessTwice) {
 	EXPECT_TRUE(never.IsEmpty());
 }
 
+TEST_F(ModelTest, LoadingAgainReplacesWhatWasLoaded) {
+	Model model;
+	ASSERT_TRUE(model.Load(WriteFile("two.x", QuadXFile({PlainMaterial(1, 0, 0), PlainMaterial(0, 1, 0)}))));
+	ID3DXMesh* first = model.mesh;
+	first->AddRef();
+	ASSERT_TRUE(model.Load(WriteFile("one.x", QuadXFile({PlainMaterial(0, 0, 1)}))));
+	EXPECT_EQ(model.materialCount, 1u);
+	EXPECT_EQ(model.textures.size(), 1u);
+	EXPECT_EQ(model.fileName, "one.x");
+	// The first mesh is no longer held by the model.
+	EXPECT_EQ(ReferenceCount(first), 1u);
+	first->Release();
+}
+
 TEST_F(ModelTest, AFileThatDoesNotLoadLeavesTheModelEmpty) {
 	Model model;
 	EXPECT_FALSE(model.Load((Folder() / "none.x").string()));
