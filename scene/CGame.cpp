@@ -47,7 +47,7 @@ D3DXVECTOR3 TranslationOf(const D3DXMATRIX& matrix) { return D3DXVECTOR3(matrix.
 }  // namespace
 
 CGame::CGame() {
-	D3DXMatrixIdentity(&robotStart);
+	D3DXMatrixIdentity(&robotWorld);
 	Init();
 }
 
@@ -126,7 +126,7 @@ int32_t CGame::Update() {
 		}
 	}
 	// The robot's Update joins here with the robot.
-	camera.PushHistory(FollowedWorld());
+	camera.PushHistory(robotWorld);
 
 	if (sceneManager->enemies.empty()) {
 		application.battleFailed = false;
@@ -234,7 +234,7 @@ void CGame::BeginShadowPass() {
 	D3DLIGHT9 light{};
 	GraphicsDevice::Get().GetLight(&light, 0);
 	const D3DXVECTOR3 direction(light.Direction);
-	const D3DXVECTOR3 eye = TranslationOf(FollowedWorld()) - SHADOW_EYE_DISTANCE * direction;
+	const D3DXVECTOR3 eye = TranslationOf(robotWorld) - SHADOW_EYE_DISTANCE * direction;
 	Application::Get().shadowMap.Begin(eye);
 }
 

@@ -5,9 +5,7 @@
 // the player's hit points at zero a failure; either fades the screen for
 // 120 frames before the result scene.
 //
-// The robot, the enemies and the HUD join with their own classes. Until the
-// robot does, the camera follows the robot's start matrix (at the origin,
-// facing +z) and the shadow camera centres on it.
+// The robot, the enemies and the HUD join with their own classes.
 
 #include "app/Texture.h"
 #include "audio/Sound.h"
@@ -36,18 +34,14 @@ public:
 	void Uninit() override;
 
 	// The draw in its phases, in the order Draw runs them; the benchmark
-	// times them one by one. Between BeginShadowPass and EndShadowPass the
-	// shadow casters draw; DrawMainPass draws the models of the scene.
+	// times them one by one. The shadow casters draw between BeginShadowPass
+	// and EndShadowPass, the characters' models after DrawMainPass's map.
 	void BeginFrame();
 	void BeginShadowPass();
-	void DrawShadowCasters();
 	void EndShadowPass();
 	void DrawMainPass();
 	void DrawGlow();
 	void DrawOverlay();
-
-	// The matrix the camera history records each frame: the robot's world.
-	const D3DXMATRIX& FollowedWorld() const { return robotStart; }
 
 	Camera camera;
 	Texture backTexture;
@@ -57,6 +51,10 @@ public:
 	int32_t endCounter = 0;
 	int32_t fadeAlpha = 0;
 	bool ending = false;
+	// The robot's world matrix as the camera history records it and the
+	// shadow camera centres on it: the start matrix (at the origin, facing
+	// +z) until the robot itself exists.
+	D3DXMATRIX robotWorld;
 
 private:
 	void SetUpLightAndProjection() const;
@@ -64,8 +62,4 @@ private:
 	void UpdateEnemies();
 	static void RestoreBackBuffer();
 	bool AskReturnToTitle() const;
-
-	// The robot's world matrix at the start: what the camera and the shadow
-	// camera follow until the robot itself exists.
-	D3DXMATRIX robotStart;
 };
