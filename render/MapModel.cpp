@@ -36,9 +36,6 @@ void MapModel::Release() {
 
 void MapModel::Draw() const {
 	ModelShader& shader = Application::Get().modelShader;
-	if (shader.effect == nullptr) {
-		return;
-	}
-	shader.effect->SetMatrix("mW", &world);
+	shader.SetWorld(world);
 	shader.DrawModel(model);
 }

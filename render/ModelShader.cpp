@@ -34,6 +34,12 @@ void ModelShader::Init() {
 	}
 }
 
+void ModelShader::SetWorld(const D3DXMATRIX& world) {
+	if (effect != nullptr) {
+		effect->SetMatrix("mW", &world);
+	}
+}
+
 void ModelShader::DrawModel(const Model& model) {
 	if (effect == nullptr) {
 		return;

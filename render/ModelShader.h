@@ -18,6 +18,9 @@ public:
 	// Compiles the effect (a failure shows the compiler's text and leaves
 	// the effect null) and loads the ramps, the white texture and the cube map.
 	void Init();
+	// Sets "mW" for the next draws; callers use this rather than the effect
+	// so that a shader that failed to compile is simply skipped.
+	void SetWorld(const D3DXMATRIX& world);
 	// Every subset with "Tech"; the caller has set "mW".
 	void DrawModel(const Model& model);
 	// Every subset with "OutlineTech": size in world units, color 4 floats.

@@ -55,6 +55,12 @@ void ShadowMap::Begin(const D3DXVECTOR3& eye) {
 	device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, CLEAR_DEPTH_COLOR, 1.0f, 0);
 }
 
+void ShadowMap::SetWorld(const D3DXMATRIX& world) {
+	if (effect != nullptr) {
+		effect->SetMatrix("mW", &world);
+	}
+}
+
 void ShadowMap::DrawModel(const Model& model) {
 	// Outside Begin and End the caster would land in the scene itself.
 	if (savedRenderTarget == nullptr) {

@@ -22,6 +22,8 @@ public:
 	// Saves render target 0 and the depth surface and binds the shadow
 	// target; eye is the light camera's position.
 	void Begin(const D3DXVECTOR3& eye);
+	// Sets the caster's "mW"; harmless without an effect.
+	void SetWorld(const D3DXMATRIX& world);
 	// Every subset into the shadow map; the caller has set "mW" on effect.
 	void DrawModel(const Model& model);
 	// Restores what Begin saved, dropping the saved references.

@@ -57,10 +57,7 @@ void StageObject::Update() {
 
 void StageObject::Draw() const {
 	ModelShader& shader = Application::Get().modelShader;
-	if (shader.effect == nullptr) {
-		return;
-	}
-	shader.effect->SetMatrix("mW", &world);
+	shader.SetWorld(world);
 	shader.DrawModel(model);
 }
 

@@ -327,6 +327,7 @@ TEST_F(ModelShaderTest, WithoutAnEffectNothingIsDrawnAndNothingBreaks) {
 	LoadQuad(model, {PlainMaterial(1, 1, 1)});
 	SafeRelease(shader.effect);
 	Clear();
+	shader.SetWorld(D3DXMATRIX(1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1));
 	shader.DrawModel(model);
 	shader.DrawOutline(model, 0.05f, ENEMY_OUTLINE_COLOR);
 	EXPECT_EQ(Screen().At(640, 360).Brightness(), 0x10 + 0x20 + 0x30);

@@ -118,7 +118,7 @@ TEST_F(ShadowMapTest, CastersWriteTheirLightSpaceDepth) {
 	D3DXMatrixTranslation(&world, centre.x, centre.y, centre.z);
 	RecordingEffect* recorder = Record(shadowMap.effect);
 	shadowMap.Begin(eye);
-	shadowMap.effect->SetMatrix("mW", &world);
+	shadowMap.SetWorld(world);
 	shadowMap.DrawModel(cube);
 	std::vector<float> depths;
 	UINT width = 0, height = 0;
@@ -148,6 +148,7 @@ TEST_F(ShadowMapTest, WithoutAnEffectThePassLeavesTheDeviceAlone) {
 	const ULONG references = ReferenceCount(target);
 	broken.Begin(D3DXVECTOR3(0, 10, 0));
 	Model model;
+	broken.SetWorld(D3DXMATRIX(1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1));
 	broken.DrawModel(model);
 	broken.End();
 	IDirect3DSurface9* after = nullptr;

@@ -67,3 +67,18 @@ TEST_F(StageDrawTest, AnEmptyMapDrawsNoSubset) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(StageDrawTest, WithoutAModelShaderTheStageIsSkipped) {
+	StageObject* lift = StageObject::Create("data/Object/Lift.x");
+	SafeRelease(Application::Get().modelShader.effect);
+	lift->Draw();
+	MapModel map;
+	map.Draw();
+	EXPECT_EQ(Application::Get().modelShader.effect, nullptr);
+	lift->Release();
+	delete lift;
+}
+
+}  // namespace
