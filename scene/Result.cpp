@@ -75,6 +75,9 @@ bool Result::AskReturnToTitle() const {
 void Result::Draw() {
 	GraphicsDevice& graphics = GraphicsDevice::Get();
 	IDirect3DDevice9* device = graphics.device;
+	if (device == nullptr || graphics.sprite == nullptr) {
+		return;
+	}
 	device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, BLACK, 1.0f, 0);
 	device->BeginScene();
 	camera.Update();

@@ -78,14 +78,22 @@ TEST_F(RunnerTest, FiveFramesWithAShotOfTheLastAndAJsonReport) {
 	EXPECT_EQ(image.width, 1280u);
 	EXPECT_EQ(image.height, 720u);
 	ASSERT_EQ(image.format, PixelFormat::BGRA8);
-	// The title of this build draws nothing over its opaque black clear.
+	// The title picture, centred on opaque black.
 	const std::vector<uint8_t>& pixels = image.Surface(0, 0).bytes;
 	ASSERT_EQ(pixels.size(), 1280u * 720u * 4u);
-	size_t notBlack = 0;
-	for (size_t i = 0; i < pixels.size(); i += 4) {
-		notBlack += (pixels[i] | pixels[i + 1] | pixels[i + 2]) != 0 || pixels[i + 3] != 255 ? 1 : 0;
+	const auto lit = [&pixels](size_t x, size_t y) {
+		const uint8_t* p = &pixels[(y * 1280u + x) * 4u];
+		return (p[0] | p[1] | p[2]) != 0;
+	};
+	EXPECT_TRUE(lit(640, 360));
+	EXPECT_TRUE(lit(300, 600));
+	EXPECT_FALSE(lit(1160, 360));
+	EXPECT_FALSE(lit(640, 700));
+	size_t translucent = 0;
+	for (size_t i = 3; i < pixels.size(); i += 4) {
+		translucent += pixels[i] != 255 ? 1 : 0;
 	}
-	EXPECT_EQ(notBlack, 0u);
+	EXPECT_EQ(translucent, 0u);
 }
 
 TEST_F(RunnerTest, AnswersGoInOrderFromTheFullScreenQuestionOn) {

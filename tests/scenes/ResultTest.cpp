@@ -23,6 +23,16 @@ protected:
 		return picture;
 	}
 
+	// Into the folder VORTANE_SCENE_SHOTS names, for a person to look at.
+	static void KeepPicture(const Picture& picture, const char* name) {
+		if (const char* folder = std::getenv("VORTANE_SCENE_SHOTS")) {
+			std::string why;
+			EXPECT_TRUE(WritePngFile(std::string(folder) + "/" + name, picture.width, picture.height,
+			                         picture.rgba.data(), why))
+				<< why;
+		}
+	}
+
 	static SourceImage Load(const char* name) {
 		SourceImage image;
 		EXPECT_TRUE(image.Load(name)) << name;
@@ -61,10 +71,12 @@ TEST_F(ResultTest, AWonBattleShowsTheSuccessPictureAndALostOneTheFailurePicture)
 	EXPECT_TRUE(wonPicture.IsBlack(640, 30));
 	EXPECT_TRUE(wonPicture.IsBlack(640, 690));
 	won.Uninit();
+	KeepPicture(wonPicture, "result_success_drawn.png");
 
 	application.battleFailed = true;
 	Result lost;
 	const Picture lostPicture = DrawAndRead(lost);
+	KeepPicture(lostPicture, "result_failure_drawn.png");
 	EXPECT_LT(MeanDifferenceFromImage(lostPicture, failure, PICTURE_LEFT, PICTURE_TOP), 6.0);
 	EXPECT_GT(MeanDifferenceFromImage(lostPicture, success, PICTURE_LEFT, PICTURE_TOP), 30.0);
 	lost.Uninit();
