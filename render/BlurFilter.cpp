@@ -21,6 +21,10 @@ void BlurFilter::Init() {
 }
 
 void BlurFilter::DrawPass(D3DXHANDLE technique, const Texture& input, int x, int y, int width, int height) {
+	// An empty input has no texel size to blur by.
+	if (input.IsEmpty() || input.imageInfo.Width == 0 || input.imageInfo.Height == 0) {
+		return;
+	}
 	const D3DXVECTOR4 texelSize(1.0f / float(input.imageInfo.Width), 1.0f / float(input.imageInfo.Height), 0.0f,
 	                            0.0f);
 	effect->SetVector("TexelSize", &texelSize);
@@ -55,7 +59,7 @@ void BlurFilter::DrawBlurY(const Texture& input, int x, int y, int width, int he
 }
 
 void BlurFilter::Blur(const Texture& input) {
-	if (effect == nullptr || scratchTarget.IsEmpty() || resultTarget.IsEmpty()) {
+	if (effect == nullptr || input.IsEmpty() || scratchTarget.IsEmpty() || resultTarget.IsEmpty()) {
 		return;
 	}
 	IDirect3DDevice9* device = GraphicsDevice::Get().device;

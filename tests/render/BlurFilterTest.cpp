@@ -176,6 +176,13 @@ TEST_F(OddScreenBlurTest, AnOddWidthRoundsTheTargetsDown) {
 	EXPECT_EQ(blur.resultTarget.imageInfo.Height, 360u);
 }
 
+TEST_F(BlurFilterTest, AnEmptyInputDrawsNothing) {
+	RecordingEffect* recorder = Record(blur.effect);
+	Texture empty;
+	blur.Blur(empty);
+	EXPECT_TRUE(recorder->Calls("Begin").empty());
+}
+
 TEST_F(BlurFilterTest, WithoutAnEffectBlurDoesNothing) {
 	SafeRelease(blur.effect);
 	IDirect3DSurface9* target = nullptr;
