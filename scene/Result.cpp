@@ -4,6 +4,7 @@
 #include "app/GraphicsDevice.h"
 #include "platform/D3DX9.h"
 #include "platform/system/Win32.h"
+#include "scene/MenuView.h"
 
 namespace {
 
@@ -15,8 +16,6 @@ const char* const RETURN_QUESTION = "タイトルに戻りますか？";
 
 // The title follows once this many frames have counted past the click.
 constexpr int32_t RETURN_FRAMES = 60;
-constexpr int32_t PICTURE_HALF_WIDTH = 400;
-constexpr int32_t PICTURE_HALF_HEIGHT = 300;
 constexpr D3DCOLOR BLACK = 0xFF000000;
 constexpr D3DCOLOR UNTINTED = 0xFFFFFFFF;
 
@@ -28,24 +27,11 @@ Result::Result() { Init(); }
 
 void Result::Init() {
 	id = SCENE_RESULT;
-	GraphicsDevice& graphics = GraphicsDevice::Get();
-	graphics.SetDirectionalLight(0, D3DXVECTOR3(1.0f, -1.0f, 0.0f), D3DXCOLOR(1.0f, 1.0f, 1.0f, 1.0f),
-	                             D3DXCOLOR(0.3f, 0.3f, 0.3f, 0.0f), D3DXCOLOR(1.0f, 1.0f, 1.0f, 0.0f));
-	if (graphics.device != nullptr) {
-		D3DXMATRIX projection;
-		const float aspect = static_cast<float>(graphics.presentParameters.BackBufferWidth) /
-		                     static_cast<float>(graphics.presentParameters.BackBufferHeight);
-		D3DXMatrixPerspectiveFovLH(&projection, 1.0471976f, aspect, 0.01f, 1000.0f);
-		graphics.device->SetTransform(D3DTS_PROJECTION, &projection);
-	}
-
-	Application& application = Application::Get();
-	application.cameraEye = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
-	application.cameraTarget = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
+	SetUpMenuView();
 
 	clicked = false;
 	counter = 0;
-	resultTexture.LoadFromFile(application.battleFailed ? FAILURE_TEXTURE_FILE : SUCCESS_TEXTURE_FILE, true);
+	resultTexture.LoadFromFile(Application::Get().battleFailed ? FAILURE_TEXTURE_FILE : SUCCESS_TEXTURE_FILE, true);
 	buttonSound.Load(BUTTON_SOUND_FILE);
 }
 
@@ -82,10 +68,7 @@ void Result::Draw() {
 	device->BeginScene();
 	camera.Update();
 	graphics.sprite->Begin(D3DXSPRITE_ALPHABLEND);
-	const Application& application = Application::Get();
-	D3DXMATRIX centred;
-	D3DXMatrixTranslation(&centred, static_cast<float>(application.clientWidth / 2 - PICTURE_HALF_WIDTH),
-	                      static_cast<float>(application.clientHeight / 2 - PICTURE_HALF_HEIGHT), 1.0f);
+	const D3DXMATRIX centred = CentredPictureCorner();
 	graphics.DrawSprite(&resultTexture, UNTINTED, &centred);
 	graphics.sprite->End();
 	device->EndScene();

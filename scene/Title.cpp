@@ -4,6 +4,7 @@
 #include "app/GraphicsDevice.h"
 #include "platform/D3DX9.h"
 #include "platform/system/Win32.h"
+#include "scene/MenuView.h"
 
 #include <cstdlib>
 
@@ -22,9 +23,6 @@ const char* const START_SOUND_FILE = "data/Sound/Title/Start_Button.wav";
 constexpr int32_t LOADING_FRAMES = 120;
 // Frames between changes of the ring speeds.
 constexpr int32_t SPEED_CHANGE_FRAMES = 180;
-// The title picture's half size: it is centred in the client area.
-constexpr int32_t PICTURE_HALF_WIDTH = 400;
-constexpr int32_t PICTURE_HALF_HEIGHT = 300;
 constexpr float RADIANS_PER_DEGREE = 0.017453292f;
 constexpr D3DCOLOR BLACK = 0xFF000000;
 constexpr D3DCOLOR UNTINTED = 0xFFFFFFFF;
@@ -46,20 +44,7 @@ Title::Title() { Init(); }
 
 void Title::Init() {
 	id = SCENE_TITLE;
-	GraphicsDevice& graphics = GraphicsDevice::Get();
-	graphics.SetDirectionalLight(0, D3DXVECTOR3(1.0f, -1.0f, 0.0f), D3DXCOLOR(1.0f, 1.0f, 1.0f, 1.0f),
-	                             D3DXCOLOR(0.3f, 0.3f, 0.3f, 0.0f), D3DXCOLOR(1.0f, 1.0f, 1.0f, 0.0f));
-	if (graphics.device != nullptr) {
-		D3DXMATRIX projection;
-		const float aspect = static_cast<float>(graphics.presentParameters.BackBufferWidth) /
-		                     static_cast<float>(graphics.presentParameters.BackBufferHeight);
-		D3DXMatrixPerspectiveFovLH(&projection, 1.0471976f, aspect, 0.01f, 1000.0f);
-		graphics.device->SetTransform(D3DTS_PROJECTION, &projection);
-	}
-
-	Application& application = Application::Get();
-	application.cameraEye = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
-	application.cameraTarget = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
+	SetUpMenuView();
 
 	titleTexture.LoadFromFile(TITLE_TEXTURE_FILE, true);
 	circleTexture.LoadFromFile(CIRCLE_TEXTURE_FILE, true);
@@ -134,10 +119,7 @@ void Title::Draw() {
 		graphics.DrawSpriteStretched(&loadingTexture, 0, 0, application.clientWidth, application.clientHeight,
 		                             UNTINTED);
 	} else {
-		D3DXMATRIX pictureCorner;
-		D3DXMatrixTranslation(&pictureCorner,
-		                      static_cast<float>(application.clientWidth / 2 - PICTURE_HALF_WIDTH),
-		                      static_cast<float>(application.clientHeight / 2 - PICTURE_HALF_HEIGHT), 1.0f);
+		const D3DXMATRIX pictureCorner = CentredPictureCorner();
 		DrawRings(pictureCorner);
 		// Over the rings, which show through its open corner.
 		graphics.DrawSprite(&titleTexture, UNTINTED, &pictureCorner);
