@@ -2,7 +2,8 @@
 // battle (won at once while the stage holds no enemies), its fade, the
 // success picture, a click, the title again. Once in process through the
 // game's own scene manager, and once through vortane-run with the input
-// script kept beside this file.
+// script kept beside this file. Both rest on the stage holding no enemies:
+// once the spawn table fills it, the battle needs a script that wins it.
 
 #include "scene/CGame.h"
 #include "scene/Result.h"
