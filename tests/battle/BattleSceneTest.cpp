@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -265,6 +266,9 @@ TEST_F(BattleSceneTest, TheFirstFrameShowsTheMapFromTheStartPoseAndFillsTheGlowI
 	const Application& application = Application::Get();
 	EXPECT_EQ(application.cameraEye, D3DXVECTOR3(8.0f, 5.0f, -20.0f));
 	EXPECT_EQ(application.cameraTarget, D3DXVECTOR3(0.0f, 0.0f, 60.0f));
+	D3DXMATRIX view;
+	GraphicsDevice::Get().device->GetTransform(D3DTS_VIEW, &view);
+	EXPECT_EQ(std::memcmp(&view, &game.camera.view, sizeof(view)), 0);
 
 	Picture picture;
 	ASSERT_TRUE(picture.Read(GraphicsDevice::Get().backBuffer));
