@@ -1106,6 +1106,9 @@ bool GLDevice::ReadSurface(const GLSurface& surface, GLenum format, GLenum type,
 	glReadBuffer(GL_COLOR_ATTACHMENT0);
 	const bool complete = glCheckFramebufferStatus(GL_READ_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
 	if (complete) {
+		// llvmpipe was seen handing back a picture several frames old without
+		// this; read-backs are rare (screenshots, tests), so the stall is cheap.
+		glFinish();
 		glReadPixels(0, 0, GLsizei(surface.Width()), GLsizei(surface.Height()), format, type, pixels);
 	}
 	glFramebufferRenderbuffer(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, 0);
