@@ -367,6 +367,20 @@ bool XFileParser::ReadFloats(float* values, size_t count) {
 
 bool XFileParser::ReadVector(D3DVECTOR& v) { return ReadFloat(v.x) && ReadFloat(v.y) && ReadFloat(v.z); }
 
+bool XFileParser::ReadVectorList(std::vector<D3DVECTOR>& vectors, const char* what) {
+	uint32_t count = 0;
+	if (!ReadCount(count, 3, limits.maxVerticesPerMesh, what)) {
+		return false;
+	}
+	vectors.resize(count);
+	for (D3DVECTOR& v : vectors) {
+		if (!ReadVector(v)) {
+			return false;
+		}
+	}
+	return true;
+}
+
 bool XFileParser::ReadColor(D3DCOLORVALUE& color, bool withAlpha) {
 	color.a = 1.0f;
 	return ReadFloat(color.r) && ReadFloat(color.g) && ReadFloat(color.b) && (!withAlpha || ReadFloat(color.a));
@@ -378,15 +392,8 @@ bool XFileParser::ParseMesh(int depth, int frame) {
 	}
 	XFileMesh mesh;
 	mesh.frame = frame;
-	uint32_t vertexCount = 0;
-	if (!ReadCount(vertexCount, 3, limits.maxVerticesPerMesh, "vertices")) {
+	if (!ReadVectorList(mesh.positions, "vertices")) {
 		return false;
-	}
-	mesh.positions.resize(vertexCount);
-	for (D3DVECTOR& position : mesh.positions) {
-		if (!ReadVector(position)) {
-			return false;
-		}
 	}
 	uint32_t faceCount = 0;
 	if (!ReadCount(faceCount, 4, limits.maxFacesPerMesh, "faces")) {
@@ -403,7 +410,7 @@ bool XFileParser::ParseMesh(int depth, int frame) {
 		}
 		for (uint32_t corner = 0; corner < corners; ++corner) {
 			uint32_t index = 0;
-			if (!ReadIndex(index, vertexCount, "vertex")) {
+			if (!ReadIndex(index, uint32_t(mesh.positions.size()), "vertex")) {
 				return false;
 			}
 			mesh.faceCorners.push_back(index);
@@ -449,15 +456,8 @@ bool XFileParser::ParseMesh(int depth, int frame) {
 }
 
 bool XFileParser::ParseMeshNormals(int depth, XFileMesh& mesh) {
-	uint32_t normalCount = 0;
-	if (!ReadCount(normalCount, 3, limits.maxVerticesPerMesh, "normals")) {
+	if (!ReadVectorList(mesh.normals, "normals")) {
 		return false;
-	}
-	mesh.normals.resize(normalCount);
-	for (D3DVECTOR& normal : mesh.normals) {
-		if (!ReadVector(normal)) {
-			return false;
-		}
 	}
 	uint32_t faceCount = 0;
 	if (!ReadCount(faceCount, 4, limits.maxFacesPerMesh, "normal faces")) {
@@ -479,7 +479,7 @@ bool XFileParser::ParseMeshNormals(int depth, XFileMesh& mesh) {
 		}
 		for (uint32_t corner = 0; corner < corners; ++corner) {
 			uint32_t index = 0;
-			if (!ReadIndex(index, normalCount, "normal")) {
+			if (!ReadIndex(index, uint32_t(mesh.normals.size()), "normal")) {
 				return false;
 			}
 			mesh.normalCorners.push_back(index);

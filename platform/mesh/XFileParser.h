@@ -70,6 +70,8 @@ private:
 	bool ReadFloat(float& value);
 	bool ReadFloats(float* values, size_t count);
 	bool ReadVector(D3DVECTOR& v);
+	// A count followed by that many vectors, the count bounded by the bytes left.
+	bool ReadVectorList(std::vector<D3DVECTOR>& vectors, const char* what);
 	bool ReadColor(D3DCOLORVALUE& color, bool withAlpha);
 
 	XFileToken NextToken();
