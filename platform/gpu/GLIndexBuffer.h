@@ -7,9 +7,6 @@
 
 #include <epoxy/gl.h>
 
-#include <cstdint>
-#include <vector>
-
 class GLIndexBuffer final : public GLDeviceChild<IDirect3DIndexBuffer9> {
 public:
 	static GLIndexBuffer* Create(GLDevice& device, UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool);

@@ -7,9 +7,6 @@
 
 #include <epoxy/gl.h>
 
-#include <cstdint>
-#include <vector>
-
 class GLVertexBuffer final : public GLDeviceChild<IDirect3DVertexBuffer9> {
 public:
 	static GLVertexBuffer* Create(GLDevice& device, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool);

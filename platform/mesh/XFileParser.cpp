@@ -223,6 +223,11 @@ bool XFileParser::ReadReference(std::string& name) {
 	return true;
 }
 
+bool XFileParser::SkipReference() {
+	std::string ignored;
+	return ReadReference(ignored);
+}
+
 bool XFileParser::ParseObject(const std::string& type, int depth, int frame) {
 	if (!CheckDepth(depth)) {
 		return false;
@@ -264,13 +269,11 @@ bool XFileParser::SkipToObjectEnd(int depth) {
 			}
 			break;
 		}
-		case XFileTokenKind::OpenBrace: {
-			std::string ignored;
-			if (!ReadReference(ignored)) {
+		case XFileTokenKind::OpenBrace:
+			if (!SkipReference()) {
 				return false;
 			}
 			break;
-		}
 		case XFileTokenKind::Error: return false;
 		case XFileTokenKind::End: return Fail("file ends inside an object");
 		default: return Fail("unexpected data in an object");
@@ -299,13 +302,11 @@ bool XFileParser::ParseFrame(int depth, int parentFrame) {
 				return false;
 			}
 			break;
-		case XFileTokenKind::OpenBrace: {
-			std::string ignored;  // a mesh shared by reference is not instanced
-			if (!ReadReference(ignored)) {
+		case XFileTokenKind::OpenBrace:  // a mesh shared by reference is not instanced
+			if (!SkipReference()) {
 				return false;
 			}
 			break;
-		}
 		case XFileTokenKind::Error: return false;
 		case XFileTokenKind::End: return Fail("file ends inside a frame");
 		default: return Fail("unexpected data in a frame");
@@ -441,8 +442,7 @@ bool XFileParser::ParseMesh(int depth, int frame) {
 				return false;
 			}
 		} else if (token.kind == XFileTokenKind::OpenBrace) {
-			std::string ignored;
-			if (!ReadReference(ignored)) {
+			if (!SkipReference()) {
 				return false;
 			}
 		} else if (token.kind == XFileTokenKind::End) {
@@ -599,8 +599,7 @@ bool XFileParser::ParseMaterial(int depth, MeshMaterial& material) {
 				return false;
 			}
 		} else if (token.kind == XFileTokenKind::OpenBrace) {
-			std::string ignored;
-			if (!ReadReference(ignored)) {
+			if (!SkipReference()) {
 				return false;
 			}
 		} else if (token.kind == XFileTokenKind::End) {

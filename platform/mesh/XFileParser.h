@@ -61,6 +61,8 @@ private:
 	bool ParseMaterial(int depth, MeshMaterial& material);
 	bool ParseTextureFilename(int depth, std::string& filename);
 	bool ReadReference(std::string& name);
+	// A reference whose name the caller has no use for.
+	bool SkipReference();
 	bool SkipBody(int depth);
 	bool SkipTemplate(int depth);
 	bool SkipToObjectEnd(int depth);
