@@ -30,11 +30,13 @@ texture ToonTex;
 texturecube CubeTex;
 texture ShadowTex;
 
+// The nearest mip level: blending two costs the software rasterizer a
+// second filtered fetch for a change the toon bands hide.
 sampler DiffuseSampler {
 	Texture = MateDiffuseTex;
 	MinFilter = Linear;
 	MagFilter = Linear;
-	MipFilter = Linear;
+	MipFilter = Point;
 	AddressU = Wrap;
 	AddressV = Wrap;
 }
@@ -65,24 +67,35 @@ sampler ShadowSampler {
 }
 
 glsl ShadowLookup <<<
-const float SHADOW_TEXEL = 1.0 / 1024.0;
+#extension GL_ARB_texture_gather : enable
+const float SHADOW_SIZE = 1024.0;
 
 // 1 where the light reaches the point, 0 where a caster covers it, soft in
-// between: four depth compares on a 2 x 2 grid around the point. Points
-// outside the map, and a map that reads 0 (nothing bound), count as lit.
+// between: the depth compares of the 2 x 2 texels around the point, weighed
+// as bilinear filtering would. Points outside the map, and a map that reads
+// 0 (nothing bound), count as lit.
 float LightVisibility(vec4 lightPosition, float facing) {
 	vec3 p = lightPosition.xyz / lightPosition.w;
 	vec2 uv = vec2(p.x * 0.5 + 0.5, 0.5 - p.y * 0.5);
 	// Surfaces turned away from the light need more slack against acne.
 	float depth = p.z - (0.0015 + 0.004 * (1.0 - clamp(facing, 0.0, 1.0)));
-	const float d = 0.75 * SHADOW_TEXEL;
-	vec4 stored = vec4(textureLod(ShadowSampler, uv + vec2(-d, -d), 0.0).r,
-	                   textureLod(ShadowSampler, uv + vec2(d, -d), 0.0).r,
-	                   textureLod(ShadowSampler, uv + vec2(-d, d), 0.0).r,
-	                   textureLod(ShadowSampler, uv + vec2(d, d), 0.0).r);
+#ifdef GL_ARB_texture_gather
+	// One fetch for all four: the software rasterizer pays per fetch.
+	vec4 stored = textureGather(ShadowSampler, uv);
+#else
+	const float h = 0.5 / SHADOW_SIZE;
+	vec4 stored = vec4(textureLod(ShadowSampler, uv + vec2(-h, h), 0.0).r,
+	                   textureLod(ShadowSampler, uv + vec2(h, h), 0.0).r,
+	                   textureLod(ShadowSampler, uv + vec2(h, -h), 0.0).r,
+	                   textureLod(ShadowSampler, uv + vec2(-h, -h), 0.0).r);
+#endif
+	// Gather order: (left, below), (right, below), (right, above), (left, above)
+	// in texture rows, below meaning the larger v.
 	vec4 lit = max(step(vec4(depth), stored), step(stored, vec4(0.0)));
+	vec2 f = fract(uv * SHADOW_SIZE - 0.5);
+	float visible = mix(mix(lit.w, lit.z, f.x), mix(lit.x, lit.y, f.x), f.y);
 	float inside = step(0.0, uv.x) * step(uv.x, 1.0) * step(0.0, uv.y) * step(uv.y, 1.0) * step(p.z, 1.0);
-	return mix(1.0, dot(lit, vec4(0.25)), inside);
+	return mix(1.0, visible, inside);
 }
 >>>
 
@@ -110,7 +123,8 @@ layout(location = 0) out vec4 color;
 layout(location = 1) out vec4 glow;
 void main() {
 	vec3 n = normalize(worldNormal);
-	vec3 toLight = normalize(-LightDir.xyz);
+	// The device light's direction arrives normalised.
+	vec3 toLight = -LightDir.xyz;
 	vec3 toEye = normalize(CamPos.xyz - worldPosition);
 	float facing = dot(n, toLight);
 
@@ -127,27 +141,33 @@ void main() {
 	// panel lines.
 	vec3 lit = base * mix(LightAmbient.rgb, LightColor.rgb * 0.9, level);
 
-	// A crisp highlight: the Blinn-Phong lobe cut at its half height.
+	// A crisp highlight: the Blinn-Phong lobe cut at its half height. The
+	// lobe is Schlick's rational stand-in for pow, which the cut hides and
+	// the software rasterizer finds far cheaper.
 	vec3 halfway = normalize(toLight + toEye);
-	float lobe = pow(max(dot(n, halfway), 0.0), max(MateSpePower, 1.0));
-	float highlight = smoothstep(0.45, 0.6, lobe) * visible * step(0.0, facing);
+	float cosine = max(dot(n, halfway), 0.0);
+	float power = max(MateSpePower, 1.0);
+	float lobe = cosine / (power - power * cosine + cosine);
+	float litSide = visible * step(0.0, facing);
+	float highlight = smoothstep(0.45, 0.6, lobe) * litSide;
 	vec3 specular = MateSpecular.rgb * LightSpecular.rgb * highlight * 0.6;
 
 	// The hall reflected, faint on paint and stronger on metal-looking
 	// speculars, most at grazing angles.
 	float metal = smoothstep(0.5, 0.8, max(MateSpecular.r, max(MateSpecular.g, MateSpecular.b)));
-	float grazing = pow(1.0 - clamp(dot(n, toEye), 0.0, 1.0), 3.0);
+	float edge = 1.0 - clamp(dot(n, toEye), 0.0, 1.0);
+	float grazing = edge * edge * edge;
 	vec3 environment = textureLod(CubeSampler, reflect(-toEye, n), 0.0).rgb;
 	vec3 reflection = environment * (0.05 + 0.3 * metal) * (0.3 + 0.7 * grazing) * mix(0.6, 1.0, level);
 
 	// A thin light rim keeps dark sides readable against the dark sky.
-	float rim = smoothstep(0.6, 0.8, 1.0 - max(dot(n, toEye), 0.0)) * 0.1;
+	float rim = smoothstep(0.6, 0.8, edge) * 0.1;
 
 	vec3 emissive = MateEmissive.rgb * mix(vec3(1.0), texel.rgb, 0.5);
 	float alpha = MateDiffuse.a * texel.a;
 	color = vec4(lit + specular + reflection + rim * base + emissive, alpha);
 	// Only the brightest part of a highlight blooms.
-	float hot = smoothstep(0.8, 1.0, lobe) * visible * step(0.0, facing);
+	float hot = smoothstep(0.8, 1.0, lobe) * litSide;
 	glow = vec4(emissive * 0.9 + MateSpecular.rgb * LightSpecular.rgb * hot * 0.25, alpha);
 }
 >>>

@@ -46,11 +46,27 @@ const char* GlslType(EffectParameterType type) {
 	return nullptr;
 }
 
-void AppendBlock(std::string& text, const ShaderBlock& block) {
+bool IsExtensionDirective(const std::string& line) {
+	const size_t first = line.find_first_not_of(" \t");
+	return first != std::string::npos && line.compare(first, 10, "#extension") == 0;
+}
+
+// GLSL wants #extension before any declaration, so those lines move up to
+// the top of the stage; a blank line keeps the block's #line numbering.
+void AppendBlock(std::string& text, std::string& extensions, const ShaderBlock& block) {
 	text += "#line " + std::to_string(block.firstLine) + "\n";
-	text += block.text;
-	if (!block.text.empty() && block.text.back() != '\n') {
+	size_t start = 0;
+	while (start < block.text.size()) {
+		size_t end = block.text.find('\n', start);
+		end = end == std::string::npos ? block.text.size() : end;
+		const std::string line = block.text.substr(start, end - start);
+		if (IsExtensionDirective(line)) {
+			extensions += line + "\n";
+		} else {
+			text += line;
+		}
 		text += '\n';
+		start = end + 1;
 	}
 }
 
@@ -84,22 +100,23 @@ void ShaderSourceAssembler::AppendCommon(std::string& text) const {
 }
 
 std::string ShaderSourceAssembler::Assemble(const ShaderBlock& stage) const {
-	std::string text = "#version 330 core\n";
+	std::string text;
+	std::string extensions;
 	if (stage.kind == ShaderBlockKind::Vertex) {
 		text += VERTEX_PREAMBLE;
 	}
 	AppendCommon(text);
 	for (const ShaderBlock& block : source.blocks) {
 		if (block.kind == ShaderBlockKind::Shared) {
-			AppendBlock(text, block);
+			AppendBlock(text, extensions, block);
 		}
 	}
 	if (stage.kind == ShaderBlockKind::Vertex) {
 		text += "#define main d3d_UserMain\n";
 	}
-	AppendBlock(text, stage);
+	AppendBlock(text, extensions, stage);
 	if (stage.kind == ShaderBlockKind::Vertex) {
 		text += VERTEX_EPILOGUE;
 	}
-	return text;
+	return "#version 330 core\n" + extensions + text;
 }

@@ -1,6 +1,10 @@
 #include "platform/gpu/GLSprite.h"
 
+#include "platform/gpu/GLDevice.h"
+#include "platform/gpu/GLTexture.h"
+
 #include <algorithm>
+#include <cmath>
 #include <new>
 
 namespace {
@@ -64,20 +68,30 @@ HRESULT GLSprite::Draw(IDirect3DTexture9* texture, const RECT* sourceRect, const
 		batchTexture = texture;
 		batchTexture->AddRef();
 	}
-	const RECT source = sourceRect != nullptr ? *sourceRect : RECT{0, 0, LONG(desc.Width), LONG(desc.Height)};
-	const float width = float(source.right - source.left);
-	const float height = float(source.bottom - source.top);
-	const D3DVECTOR origin = center != nullptr ? D3DVECTOR(*center) : D3DVECTOR{0, 0, 0};
-	const D3DVECTOR offset = position != nullptr ? D3DVECTOR(*position) : D3DVECTOR{0, 0, 0};
+	SpriteQuad quad;
+	quad.source = sourceRect != nullptr ? *sourceRect : RECT{0, 0, LONG(desc.Width), LONG(desc.Height)};
+	quad.origin = center != nullptr ? D3DVECTOR(*center) : D3DVECTOR{0, 0, 0};
+	quad.offset = position != nullptr ? D3DVECTOR(*position) : D3DVECTOR{0, 0, 0};
+	quad.color = color;
+	quad.textureWidth = float(desc.Width);
+	quad.textureHeight = float(desc.Height);
+	if (const GLAlphaCoverage* coverage = CoverageToSkipBy(texture, quad.source)) {
+		AppendCoveredPieces(quad, *coverage);
+	} else {
+		AppendPiece(quad, quad.source);
+	}
+	return S_OK;
+}
 
+void GLSprite::AppendPiece(const SpriteQuad& quad, const RECT& piece) {
 	// Corners in the order top-left, top-right, bottom-left, bottom-right.
-	static constexpr float CORNER_X[4] = {0, 1, 0, 1};
-	static constexpr float CORNER_Y[4] = {0, 0, 1, 1};
+	const LONG cornerX[4] = {piece.left, piece.right, piece.left, piece.right};
+	const LONG cornerY[4] = {piece.top, piece.top, piece.bottom, piece.bottom};
 	Vertex corners[4];
 	for (int i = 0; i < 4; ++i) {
-		const float x = CORNER_X[i] * width - origin.x + offset.x;
-		const float y = CORNER_Y[i] * height - origin.y + offset.y;
-		const float z = offset.z - origin.z;
+		const float x = float(cornerX[i] - quad.source.left) - quad.origin.x + quad.offset.x;
+		const float y = float(cornerY[i] - quad.source.top) - quad.origin.y + quad.offset.y;
+		const float z = quad.offset.z - quad.origin.z;
 		// Row vector times the transform.
 		float tx = x * transform._11 + y * transform._21 + z * transform._31 + transform._41;
 		float ty = x * transform._12 + y * transform._22 + z * transform._32 + transform._42;
@@ -92,13 +106,70 @@ HRESULT GLSprite::Draw(IDirect3DTexture9* texture, const RECT* sourceRect, const
 		corners[i].y = ty;
 		corners[i].z = std::clamp(tz, 0.0f, 1.0f);
 		corners[i].rhw = 1.0f;
-		corners[i].color = color;
-		corners[i].u = (float(source.left) + CORNER_X[i] * width) / float(desc.Width);
-		corners[i].v = (float(source.top) + CORNER_Y[i] * height) / float(desc.Height);
+		corners[i].color = quad.color;
+		corners[i].u = float(cornerX[i]) / quad.textureWidth;
+		corners[i].v = float(cornerY[i]) / quad.textureHeight;
 	}
-	const Vertex quad[6] = {corners[0], corners[1], corners[2], corners[2], corners[1], corners[3]};
-	batch.insert(batch.end(), std::begin(quad), std::end(quad));
-	return S_OK;
+	const Vertex triangles[6] = {corners[0], corners[1], corners[2], corners[2], corners[1], corners[3]};
+	batch.insert(batch.end(), std::begin(triangles), std::end(triangles));
+	++quads;
+}
+
+// Each row of cells becomes one piece per run of covered cells, cut to the
+// source rectangle.
+void GLSprite::AppendCoveredPieces(const SpriteQuad& quad, const GLAlphaCoverage& coverage) {
+	const LONG cell = LONG(GLAlphaCoverage::CELL_SIZE);
+	const RECT& source = quad.source;
+	for (LONG cellY = source.top / cell; cellY * cell < source.bottom; ++cellY) {
+		const LONG top = std::max(source.top, cellY * cell);
+		const LONG bottom = std::min(source.bottom, (cellY + 1) * cell);
+		LONG cellX = source.left / cell;
+		while (cellX * cell < source.right) {
+			if (!coverage.Covered(UINT(cellX), UINT(cellY))) {
+				++cellX;
+				continue;
+			}
+			const LONG runStart = cellX;
+			while (cellX * cell < source.right && coverage.Covered(UINT(cellX), UINT(cellY))) {
+				++cellX;
+			}
+			const LONG left = std::max(source.left, runStart * cell);
+			const LONG right = std::min(source.right, cellX * cell);
+			AppendPiece(quad, RECT{left, top, right, bottom});
+		}
+	}
+}
+
+// A fully transparent texel fails the alpha test the sprite draws with, so
+// leaving out cells that hold none, within the filter's reach, changes no
+// pixel. That holds while texels keep their place on screen (no rotation or
+// perspective), only the top level is sampled (nothing shrinks through the
+// mipmaps) and the edges clamp rather than wrap.
+const GLAlphaCoverage* GLSprite::CoverageToSkipBy(IDirect3DTexture9* texture, const RECT& source) const {
+	const GLTexture* platformTexture = dynamic_cast<const GLTexture*>(texture);
+	if (platformTexture == nullptr || !platformTexture->Storage().AlphaCoverage().Known() ||
+	    source.left < 0 || source.top < 0 || source.right <= source.left || source.bottom <= source.top) {
+		return nullptr;
+	}
+	const bool axisAligned = transform._12 == 0.0f && transform._21 == 0.0f && transform._14 == 0.0f &&
+	                         transform._24 == 0.0f && transform._34 == 0.0f && transform._44 == 1.0f;
+	const bool topLevelOnly = platformTexture->Storage().Levels() == 1 ||
+	                          (std::fabs(transform._11) >= 1.0f && std::fabs(transform._22) >= 1.0f);
+	if (!axisAligned || !topLevelOnly) {
+		return nullptr;
+	}
+	GLDevice& device = Device();
+	DWORD alphaTest = FALSE, alphaFunction = 0, alphaOperation = 0, alphaArgument = 0, addressU = 0, addressV = 0;
+	device.GetRenderState(D3DRS_ALPHATESTENABLE, &alphaTest);
+	device.GetRenderState(D3DRS_ALPHAFUNC, &alphaFunction);
+	device.GetTextureStageState(0, D3DTSS_ALPHAOP, &alphaOperation);
+	device.GetTextureStageState(0, D3DTSS_ALPHAARG1, &alphaArgument);
+	device.GetSamplerState(0, D3DSAMP_ADDRESSU, &addressU);
+	device.GetSamplerState(0, D3DSAMP_ADDRESSV, &addressV);
+	const bool transparentFails = alphaTest == TRUE && alphaFunction == D3DCMP_GREATER &&
+	                              alphaOperation == D3DTOP_MODULATE && alphaArgument == D3DTA_TEXTURE;
+	const bool clamped = addressU == D3DTADDRESS_CLAMP && addressV == D3DTADDRESS_CLAMP;
+	return transparentFails && clamped ? &platformTexture->Storage().AlphaCoverage() : nullptr;
 }
 
 HRESULT GLSprite::Flush() {

@@ -8,6 +8,8 @@
 
 #include <vector>
 
+class GLAlphaCoverage;
+
 class GLSprite final : public GLDeviceChild<ID3DXSprite> {
 public:
 	explicit GLSprite(GLDevice& device);
@@ -22,6 +24,9 @@ public:
 
 	// Quads drawn so far by Flush, for tests that check batching.
 	UINT DrawCallCount() const { return drawCalls; }
+	// Quads queued so far, each piece of a sprite cut around its clear
+	// cells counting once, for tests that check the cutting.
+	UINT QuadCount() const { return quads; }
 
 private:
 	struct Vertex {
@@ -35,7 +40,24 @@ private:
 		DWORD value;
 	};
 
+	// One Draw call's placement on screen.
+	struct SpriteQuad {
+		RECT source;
+		D3DVECTOR origin;
+		D3DVECTOR offset;
+		D3DCOLOR color;
+		float textureWidth;
+		float textureHeight;
+	};
+
 	~GLSprite() override;
+
+	// Two triangles showing the texels in piece, a part of quad.source.
+	void AppendPiece(const SpriteQuad& quad, const RECT& piece);
+	void AppendCoveredPieces(const SpriteQuad& quad, const GLAlphaCoverage& coverage);
+	// The coverage to leave transparent cells out by, or null where that
+	// could change the picture.
+	const GLAlphaCoverage* CoverageToSkipBy(IDirect3DTexture9* texture, const RECT& source) const;
 
 	void SaveAndSetStates(DWORD flags);
 	void RestoreStates();
@@ -46,6 +68,7 @@ private:
 	std::vector<Vertex> batch;
 	IDirect3DTexture9* batchTexture = nullptr;  // one reference while quads are pending
 	UINT drawCalls = 0;
+	UINT quads = 0;
 
 	std::vector<SavedRenderState> savedRenderStates;
 	DWORD savedStage[7] = {};

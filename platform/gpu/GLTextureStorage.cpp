@@ -73,6 +73,7 @@ void GLTextureStorage::Destroy() {
 		name = 0;
 	}
 	copies.clear();
+	alphaCoverage.Clear();
 	levels = 0;
 	width = 0;
 	height = 0;
@@ -163,6 +164,7 @@ bool GLTextureStorage::Upload(UINT face, UINT level, const uint8_t* bytes, size_
 	if (!copy.bytes.empty() && copy.bytes.data() != bytes) {
 		std::memcpy(copy.bytes.data(), bytes, expected);
 	}
+	UpdateAlphaCoverage(face, level, bytes);
 	BindForUpdate();
 	if (format.compressed) {
 		glCompressedTexSubImage2D(FaceTarget(face), GLint(level), 0, 0, GLsizei(levelWidth), GLsizei(levelHeight),
@@ -173,6 +175,19 @@ bool GLTextureStorage::Upload(UINT face, UINT level, const uint8_t* bytes, size_
 	}
 	glActiveTexture(GL_TEXTURE0);
 	return NoGLErrors();
+}
+
+void GLTextureStorage::UpdateAlphaCoverage(UINT face, UINT level, const uint8_t* bytes) {
+	if (face != 0 || level != 0 || target != GL_TEXTURE_2D) {
+		return;
+	}
+	// Both 8-bit orders keep alpha in the fourth byte.
+	const bool alphaInFourthByte = format.format == D3DFMT_A8R8G8B8 || format.format == D3DFMT_A8B8G8R8;
+	if (alphaInFourthByte && (usage & D3DUSAGE_RENDERTARGET) == 0) {
+		alphaCoverage.Build(bytes, Width(0), Height(0), format.RowPitch(Width(0)), 3);
+	} else {
+		alphaCoverage.Clear();
+	}
 }
 
 bool GLTextureStorage::GenerateMipmaps() {

@@ -2,6 +2,7 @@
 // One OpenGL texture object with its levels (and faces, for a cube), plus the
 // CPU copies that Lock hands out. Shared by the 2D and cube textures.
 
+#include "platform/gpu/GLAlphaCoverage.h"
 #include "platform/gpu/GLFormat.h"
 
 #include <cstdint>
@@ -38,6 +39,10 @@ public:
 	// Rebuilds levels 1.. from level 0 (uncompressed formats only).
 	bool GenerateMipmaps();
 
+	// Of level 0 as last uploaded; unknown for render targets, cube maps,
+	// opaque and compressed formats.
+	const GLAlphaCoverage& AlphaCoverage() const { return alphaCoverage; }
+
 private:
 	struct LevelCopy {
 		std::vector<uint8_t> bytes;
@@ -49,6 +54,7 @@ private:
 	LevelCopy& Copy(UINT face, UINT level) { return copies[face * levels + level]; }
 	void ReadBack(UINT face, UINT level, std::vector<uint8_t>& bytes) const;
 	void BindForUpdate() const;
+	void UpdateAlphaCoverage(UINT face, UINT level, const uint8_t* bytes);
 
 	GLuint name = 0;
 	GLenum target = GL_TEXTURE_2D;
@@ -59,4 +65,5 @@ private:
 	DWORD usage = 0;
 	D3DPOOL pool = D3DPOOL_MANAGED;
 	std::vector<LevelCopy> copies;
+	GLAlphaCoverage alphaCoverage;
 };

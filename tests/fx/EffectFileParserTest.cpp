@@ -270,3 +270,29 @@ TEST(ShaderSourceAssembler, WrapsVertexStagesAndDeclaresParameters) {
 	EXPECT_EQ(fragment.find("d3d_UserMain"), std::string::npos);
 	EXPECT_EQ(fragment.find("inPosition"), std::string::npos);
 }
+
+TEST(ShaderSourceAssembler, MovesExtensionDirectivesAboveTheDeclarations) {
+	const ParseResult result = ParseText(R"(vortane-effect 1
+float4 Tint;
+glsl Shared <<<
+  #extension GL_ARB_texture_gather : enable
+vec4 Shade() { return Tint; }
+>>>
+vertex VS <<<
+void main() { gl_Position = inPosition; }
+>>>
+fragment FS <<<
+layout(location = 0) out vec4 color;
+void main() { color = Shade(); }
+>>>
+technique T { pass P0 { VertexShader = VS; FragmentShader = FS; } }
+)");
+	ASSERT_TRUE(result.ok) << result.error;
+	const ShaderSourceAssembler assembler(result.source, nullptr);
+	const std::string fragment = assembler.Assemble(*result.source.FindBlock("FS"));
+	EXPECT_EQ(fragment.rfind("#version 330 core\n  #extension GL_ARB_texture_gather : enable\nuniform vec4 Tint;", 0), 0u)
+		<< fragment;
+	EXPECT_EQ(fragment.find("#extension"), fragment.rfind("#extension")) << "moved, not copied";
+	// A blank line stands in its place so the file's line numbers still hold.
+	EXPECT_NE(fragment.find("#line 4\n\nvec4 Shade()"), std::string::npos) << fragment;
+}

@@ -475,3 +475,33 @@ TEST_F(GLEffectTest, FailuresReturnTheirReasonAsText) {
 	                                             nullptr, &effect, nullptr)));
 	EXPECT_EQ(effect, nullptr);
 }
+
+TEST_F(GLEffectTest, ExtensionDirectivesInsideBlocksCompile) {
+	// The directive sits after the generated uniforms unless the assembler
+	// moves it up; GLSL refuses it there.
+	LoadText(R"(vortane-effect 1
+float4 FillColor = { 0, 1, 0, 1 };
+glsl Gather <<<
+#extension GL_ARB_texture_gather : enable
+vec4 Tint() { return FillColor; }
+>>>
+vertex QuadVS <<<
+void main() { gl_Position = d3d_PreTransformed(inPosition); }
+>>>
+fragment QuadFS <<<
+layout(location = 0) out vec4 color;
+void main() { color = Tint(); }
+>>>
+technique Fill {
+	pass P0 {
+		VertexShader = QuadVS;
+		FragmentShader = QuadFS;
+	}
+}
+)");
+	ClearTo(D3DCOLOR_XRGB(0, 0, 0));
+	device->BeginScene();
+	DrawWith("Fill", 0, 0, SIZE, SIZE);
+	device->EndScene();
+	EXPECT_EQ(At(Read(backBuffer), 10, 10), GREEN);
+}

@@ -27,6 +27,60 @@ protected:
 
 	ID3DXSprite* Sprite() { return Graphics().sprite; }
 	UINT SpriteDrawCalls() { return static_cast<GLSprite*>(Sprite())->DrawCallCount(); }
+	UINT SpriteQuads() { return static_cast<GLSprite*>(Sprite())->QuadCount(); }
+
+	// A 200 x 120 HUD-like image: clear but for a few blobs of varying alpha
+	// and colour, some on cell borders, and one texel in a corner.
+	static bool CreateSparseImage(Texture& image) {
+		constexpr UINT WIDTH = 200, HEIGHT = 120;
+		if (!image.Create(WIDTH, HEIGHT, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED)) {
+			return false;
+		}
+		D3DLOCKED_RECT locked{};
+		if (image.texture->LockRect(0, &locked, nullptr, 0) != S_OK) {
+			return false;
+		}
+		uint32_t seed = 12345;
+		for (UINT y = 0; y < HEIGHT; ++y) {
+			auto* row = reinterpret_cast<D3DCOLOR*>(static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch);
+			for (UINT x = 0; x < WIDTH; ++x) {
+				seed = seed * 1664525u + 1013904223u;
+				const bool blob = (x / 23 + y / 17) % 5 == 0 && (x % 23) < 9 && (y % 17) < 6;
+				const DWORD alpha = blob ? 40 + (seed >> 24) % 216 : 0;
+				row[x] = (alpha << 24) | (seed & 0x00FFFFFF);
+			}
+		}
+		reinterpret_cast<D3DCOLOR*>(static_cast<uint8_t*>(locked.pBits) + (HEIGHT - 1) * locked.Pitch)[WIDTH - 1] =
+			0xFF00FF00;
+		return image.texture->UnlockRect(0) == S_OK;
+	}
+
+	// The sprite over a grey background, at the given scale and offset.
+	PixelImage DrawOverGrey(const Texture& image, float scale, bool alphaTest, const RECT* source = nullptr) {
+		Device()->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF808080, 1.0f, 0);
+		Sprite()->Begin(D3DXSPRITE_ALPHABLEND);
+		if (!alphaTest) {
+			Device()->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
+		}
+		D3DXMATRIX transform;
+		D3DXMatrixScaling(&transform, scale, scale, 1.0f);
+		transform._41 = 13.0f;
+		transform._42 = 7.0f;
+		Sprite()->SetTransform(&transform);
+		Sprite()->Draw(image.texture, source, nullptr, nullptr, 0xFFFFFFFF);
+		Sprite()->End();
+		return ReadBackBuffer();
+	}
+
+	static size_t CountDifferences(const PixelImage& a, const PixelImage& b) {
+		size_t different = 0;
+		for (UINT y = 0; y < a.Height(); ++y) {
+			for (UINT x = 0; x < a.Width(); ++x) {
+				different += a.At(x, y) == b.At(x, y) ? 0 : 1;
+			}
+		}
+		return different;
+	}
 
 	Texture white;
 };
@@ -161,6 +215,59 @@ TEST_F(SpriteTest, SourceRectangleSelectsTexels) {
 	const PixelImage image = ReadBackBuffer();
 	EXPECT_EQ(image.At(7, 3), (Pixel{0, 0, 255, 255}));
 	EXPECT_EQ(image.CountDifferent(0, 0, 32, 32, BLACK), 1u);
+}
+
+TEST_F(SpriteTest, ClearCellsAreLeftOutWithoutChangingAPixel) {
+	// With the alpha test off every texel is drawn; clear ones blend to
+	// nothing, so that picture is the reference for the cut one.
+	Texture image;
+	ASSERT_TRUE(CreateSparseImage(image));
+	for (const float scale : {1.0f, 2.5f}) {
+		const PixelImage whole = DrawOverGrey(image, scale, false);
+		const UINT quadsBefore = SpriteQuads();
+		const PixelImage cut = DrawOverGrey(image, scale, true);
+		const UINT pieces = SpriteQuads() - quadsBefore;
+		EXPECT_GT(pieces, 1u) << "scale " << scale << ": the sprite is cut around its clear cells";
+		EXPECT_EQ(CountDifferences(whole, cut), 0u) << "scale " << scale;
+		EXPECT_GT(whole.CountDifferent(0, 0, 1280, 720, Pixel{128, 128, 128, 255}), 500u) << "the blobs show";
+	}
+	const RECT part{30, 20, 170, 119};
+	EXPECT_EQ(CountDifferences(DrawOverGrey(image, 1.0f, false, &part), DrawOverGrey(image, 1.0f, true, &part)), 0u)
+		<< "a source rectangle cuts the same way";
+}
+
+TEST_F(SpriteTest, SpritesThatCouldChangeStayWhole) {
+	Texture image;
+	ASSERT_TRUE(CreateSparseImage(image));
+	const auto quadsFor = [&](const D3DXMATRIX& transform, bool alphaTest) {
+		const UINT before = SpriteQuads();
+		Sprite()->Begin(D3DXSPRITE_ALPHABLEND);
+		if (!alphaTest) {
+			Device()->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
+		}
+		Sprite()->SetTransform(&transform);
+		Sprite()->Draw(image.texture, nullptr, nullptr, nullptr, 0xFFFFFFFF);
+		Sprite()->End();
+		return SpriteQuads() - before;
+	};
+	D3DXMATRIX identity, turned;
+	D3DXMatrixIdentity(&identity);
+	D3DXMatrixRotationZ(&turned, 0.3f);
+	EXPECT_GT(quadsFor(identity, true), 1u);
+	EXPECT_EQ(quadsFor(identity, false), 1u) << "clear texels drawn without the alpha test";
+	EXPECT_EQ(quadsFor(turned, true), 1u) << "a turned sprite";
+
+	Texture mipmapped;
+	ASSERT_TRUE(mipmapped.Create(64, 64, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED));
+	ASSERT_TRUE(mipmapped.Fill(0x00000000, 0));
+	D3DXMATRIX shrunk;
+	D3DXMatrixScaling(&shrunk, 0.5f, 0.5f, 1.0f);
+	Sprite()->Begin(D3DXSPRITE_ALPHABLEND);
+	Sprite()->SetTransform(&shrunk);
+	const UINT before = SpriteQuads();
+	Sprite()->Draw(mipmapped.texture, nullptr, nullptr, nullptr, 0xFFFFFFFF);
+	EXPECT_EQ(SpriteQuads() - before, 1u) << "a shrunk sprite reads lower levels, which the cells do not describe";
+	Sprite()->End();
 }
 
 }  // namespace

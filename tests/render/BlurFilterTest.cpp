@@ -114,10 +114,10 @@ TEST_F(BlurFilterTest, ABrightSpotSpreadsEvenlyAndFades) {
 	const int centre = result.At(320, 180).r;
 	EXPECT_GT(centre, 5);
 	EXPECT_LT(centre, 200);
-	const int left = result.At(312, 180).r;
-	const int right = result.At(327, 180).r;
-	const int above = result.At(320, 172).r;
-	const int below = result.At(320, 187).r;
+	const int left = result.At(313, 180).r;
+	const int right = result.At(326, 180).r;
+	const int above = result.At(320, 173).r;
+	const int below = result.At(320, 186).r;
 	EXPECT_GT(left, 0);
 	EXPECT_LT(left, centre);
 	EXPECT_NEAR(left, right, 3);

@@ -24,7 +24,8 @@ Canvas CockpitFrame() {
 			const float u = (x + 0.5f) / width * 2.0f - 1.0f;
 			const float v = (y + 0.5f) / height * 2.0f - 1.0f;
 			const float r = std::sqrt(u * u * 0.85f + v * v);
-			const float t = std::clamp((r - 0.75f) / 0.6f, 0.0f, 1.0f);
+			// The rim stays near the edges: clear texels cost the sprite nothing.
+			const float t = std::clamp((r - 0.9f) / 0.45f, 0.0f, 1.0f);
 			canvas.Blend(x, y, palette::steelDeep, t * t * 0.7f);
 		}
 	}
