@@ -223,19 +223,12 @@ bool XFileParser::ReadReference(std::string& name) {
 	return true;
 }
 
-bool XFileParser::SkipReference() {
-	std::string ignored;
-	return ReadReference(ignored);
+bool XFileParser::ParseObject(const std::string& type, int depth, int frame) {
+	std::string name;
+	return CheckDepth(depth) && ReadObjectHeader(name) && ParseObjectBody(type, name, depth, frame);
 }
 
-bool XFileParser::ParseObject(const std::string& type, int depth, int frame) {
-	if (!CheckDepth(depth)) {
-		return false;
-	}
-	std::string name;
-	if (!ReadObjectHeader(name)) {
-		return false;
-	}
+bool XFileParser::ParseObjectBody(const std::string& type, const std::string& name, int depth, int frame) {
 	if (type == "Frame") {
 		return ParseFrame(depth, frame);
 	}
@@ -243,42 +236,46 @@ bool XFileParser::ParseObject(const std::string& type, int depth, int frame) {
 		return ParseMesh(depth, frame);
 	}
 	if (type == "Material") {
-		MeshMaterial material;
-		if (!ParseMaterial(depth, material)) {
-			return false;
-		}
-		if (!name.empty()) {
-			namedMaterials[name] = material;
-		}
-		return true;
+		MeshMaterial ignored;
+		return ParseNamedMaterial(depth, name, ignored);
 	}
 	return SkipBody(depth);
 }
 
-// Consumes what follows an object's own data: nested objects that are
-// skipped, references, separators, then the closing brace.
-bool XFileParser::SkipToObjectEnd(int depth) {
+// The children of an object through its closing brace. A named child's
+// header is read, then parseChild reads its body; references go to
+// parseReference, or are skipped without one.
+bool XFileParser::ParseChildren(int depth, const char* inside, const ChildParser& parseChild,
+                                const ReferenceParser& parseReference) {
 	for (;;) {
 		const XFileToken token = NextSignificant();
 		switch (token.kind) {
 		case XFileTokenKind::CloseBrace: return true;
 		case XFileTokenKind::Name: {
-			std::string ignored;
-			if (!CheckDepth(depth + 1) || !ReadObjectHeader(ignored) || !SkipBody(depth + 1)) {
+			std::string name;
+			if (!CheckDepth(depth + 1) || !ReadObjectHeader(name) || !parseChild(token.text, name)) {
 				return false;
 			}
 			break;
 		}
-		case XFileTokenKind::OpenBrace:
-			if (!SkipReference()) {
+		case XFileTokenKind::OpenBrace: {
+			std::string name;
+			if (!ReadReference(name) || (parseReference && !parseReference(name))) {
 				return false;
 			}
 			break;
+		}
 		case XFileTokenKind::Error: return false;
-		case XFileTokenKind::End: return Fail("file ends inside an object");
-		default: return Fail("unexpected data in an object");
+		case XFileTokenKind::End: return Fail(std::string("file ends inside ") + inside);
+		default: return Fail(std::string("unexpected data in ") + inside);
 		}
 	}
+}
+
+// Consumes what follows an object's own data: nested objects that are
+// skipped, references, separators, then the closing brace.
+bool XFileParser::SkipToObjectEnd(int depth) {
+	return ParseChildren(depth, "an object", [&](const std::string&, const std::string&) { return SkipBody(depth + 1); });
 }
 
 bool XFileParser::ParseFrame(int depth, int parentFrame) {
@@ -287,31 +284,13 @@ bool XFileParser::ParseFrame(int depth, int parentFrame) {
 	}
 	const int frame = int(contents->frames.size());
 	contents->frames.push_back(XFileFrame{parentFrame, IdentityMatrix()});
-	for (;;) {
-		const XFileToken token = NextSignificant();
-		switch (token.kind) {
-		case XFileTokenKind::CloseBrace: return true;
-		case XFileTokenKind::Name:
-			if (token.text == "FrameTransformMatrix") {
-				std::string ignored;
-				if (!CheckDepth(depth + 1) || !ReadObjectHeader(ignored) ||
-				    !ParseFrameTransform(depth + 1, contents->frames[frame].local)) {
-					return false;
-				}
-			} else if (!ParseObject(token.text, depth + 1, frame)) {
-				return false;
-			}
-			break;
-		case XFileTokenKind::OpenBrace:  // a mesh shared by reference is not instanced
-			if (!SkipReference()) {
-				return false;
-			}
-			break;
-		case XFileTokenKind::Error: return false;
-		case XFileTokenKind::End: return Fail("file ends inside a frame");
-		default: return Fail("unexpected data in a frame");
+	// A mesh shared by reference is not instanced.
+	return ParseChildren(depth, "a frame", [&](const std::string& type, const std::string& name) {
+		if (type == "FrameTransformMatrix") {
+			return ParseFrameTransform(depth + 1, contents->frames[frame].local);
 		}
-	}
+		return ParseObjectBody(type, name, depth + 1, frame);
+	});
 }
 
 bool XFileParser::ParseFrameTransform(int depth, D3DMATRIX& local) {
@@ -418,38 +397,20 @@ bool XFileParser::ParseMesh(int depth, int frame) {
 		}
 		mesh.faceStarts.push_back(uint32_t(mesh.faceCorners.size()));
 	}
-	for (;;) {
-		const XFileToken token = NextSignificant();
-		if (token.kind == XFileTokenKind::CloseBrace) {
-			break;
+	const bool children = ParseChildren(depth, "a mesh", [&](const std::string& type, const std::string&) {
+		if (type == "MeshNormals") {
+			return ParseMeshNormals(depth + 1, mesh);
 		}
-		if (token.kind == XFileTokenKind::Name) {
-			std::string ignored;
-			if (!CheckDepth(depth + 1) || !ReadObjectHeader(ignored)) {
-				return false;
-			}
-			bool read = false;
-			if (token.text == "MeshNormals") {
-				read = ParseMeshNormals(depth + 1, mesh);
-			} else if (token.text == "MeshTextureCoords") {
-				read = ParseTextureCoords(depth + 1, mesh);
-			} else if (token.text == "MeshMaterialList") {
-				read = ParseMaterialList(depth + 1, mesh);
-			} else {
-				read = SkipBody(depth + 1);
-			}
-			if (!read) {
-				return false;
-			}
-		} else if (token.kind == XFileTokenKind::OpenBrace) {
-			if (!SkipReference()) {
-				return false;
-			}
-		} else if (token.kind == XFileTokenKind::End) {
-			return Fail("file ends inside a mesh");
-		} else {
-			return Fail("unexpected data in a mesh");
+		if (type == "MeshTextureCoords") {
+			return ParseTextureCoords(depth + 1, mesh);
 		}
+		if (type == "MeshMaterialList") {
+			return ParseMaterialList(depth + 1, mesh);
+		}
+		return SkipBody(depth + 1);
+	});
+	if (!children) {
+		return false;
 	}
 	contents->meshes.push_back(std::move(mesh));
 	return true;
@@ -526,48 +487,26 @@ bool XFileParser::ParseMaterialList(int depth, XFileMesh& mesh) {
 	mesh.faceMaterials.resize(mesh.FaceCount(), last);
 
 	mesh.materials.clear();
-	for (;;) {
-		const XFileToken token = NextSignificant();
-		if (token.kind == XFileTokenKind::CloseBrace) {
-			break;
+	const auto add = [&](const MeshMaterial& material) {
+		mesh.materials.push_back(material);
+		return mesh.materials.size() <= materialCount || Fail("more materials than the material list declares");
+	};
+	const auto parseMaterial = [&](const std::string& type, const std::string& name) {
+		MeshMaterial material;
+		if (type != "Material") {
+			return SkipBody(depth + 1);
 		}
-		if (token.kind == XFileTokenKind::Name) {
-			std::string name;
-			if (!CheckDepth(depth + 1) || !ReadObjectHeader(name)) {
-				return false;
-			}
-			if (token.text != "Material") {
-				if (!SkipBody(depth + 1)) {
-					return false;
-				}
-				continue;
-			}
-			MeshMaterial material;
-			if (!ParseMaterial(depth + 1, material)) {
-				return false;
-			}
-			if (!name.empty()) {
-				namedMaterials[name] = material;
-			}
-			mesh.materials.push_back(material);
-		} else if (token.kind == XFileTokenKind::OpenBrace) {
-			std::string name;
-			if (!ReadReference(name)) {
-				return false;
-			}
-			const auto found = namedMaterials.find(name);
-			if (found == namedMaterials.end()) {
-				return Fail("reference to an unknown material '" + name + "'");
-			}
-			mesh.materials.push_back(found->second);
-		} else if (token.kind == XFileTokenKind::End) {
-			return Fail("file ends inside a material list");
-		} else {
-			return Fail("unexpected data in a material list");
+		return ParseNamedMaterial(depth + 1, name, material) && add(material);
+	};
+	const auto referMaterial = [&](const std::string& name) {
+		const auto found = namedMaterials.find(name);
+		if (found == namedMaterials.end()) {
+			return Fail("reference to an unknown material '" + name + "'");
 		}
-		if (mesh.materials.size() > materialCount) {
-			return Fail("more materials than the material list declares");
-		}
+		return add(found->second);
+	};
+	if (!ParseChildren(depth, "a material list", parseMaterial, referMaterial)) {
+		return false;
 	}
 	if (mesh.materials.size() != materialCount) {
 		return Fail("fewer materials than the material list declares");
@@ -583,31 +522,21 @@ bool XFileParser::ParseMaterial(int depth, MeshMaterial& material) {
 		return false;
 	}
 	m.Ambient = D3DCOLORVALUE{0.0f, 0.0f, 0.0f, 1.0f};
-	for (;;) {
-		const XFileToken token = NextSignificant();
-		if (token.kind == XFileTokenKind::CloseBrace) {
-			return true;
-		}
-		if (token.kind == XFileTokenKind::Name) {
-			std::string ignored;
-			if (!CheckDepth(depth + 1) || !ReadObjectHeader(ignored)) {
-				return false;
-			}
-			const bool read = token.text == "TextureFilename" ? ParseTextureFilename(depth + 1, material.textureFilename)
-			                                                  : SkipBody(depth + 1);
-			if (!read) {
-				return false;
-			}
-		} else if (token.kind == XFileTokenKind::OpenBrace) {
-			if (!SkipReference()) {
-				return false;
-			}
-		} else if (token.kind == XFileTokenKind::End) {
-			return Fail("file ends inside a material");
-		} else {
-			return Fail("unexpected data in a material");
-		}
+	return ParseChildren(depth, "a material", [&](const std::string& type, const std::string&) {
+		return type == "TextureFilename" ? ParseTextureFilename(depth + 1, material.textureFilename)
+		                                 : SkipBody(depth + 1);
+	});
+}
+
+// A material that later ones may refer to by its name.
+bool XFileParser::ParseNamedMaterial(int depth, const std::string& name, MeshMaterial& material) {
+	if (!ParseMaterial(depth, material)) {
+		return false;
 	}
+	if (!name.empty()) {
+		namedMaterials[name] = material;
+	}
+	return true;
 }
 
 bool XFileParser::ParseTextureFilename(int depth, std::string& filename) {

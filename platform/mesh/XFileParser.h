@@ -9,6 +9,7 @@
 #include "platform/mesh/XFileTokenStream.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <span>
@@ -51,6 +52,12 @@ private:
 	bool OpenStream(std::span<const uint8_t> bytes);
 	bool ParseTopLevel();
 	bool ParseObject(const std::string& type, int depth, int frame);
+	// What follows an object's header, by its type.
+	bool ParseObjectBody(const std::string& type, const std::string& name, int depth, int frame);
+	using ChildParser = std::function<bool(const std::string& type, const std::string& name)>;
+	using ReferenceParser = std::function<bool(const std::string& name)>;
+	bool ParseChildren(int depth, const char* inside, const ChildParser& parseChild,
+	                   const ReferenceParser& parseReference = {});
 	bool ReadObjectHeader(std::string& name);
 	bool ParseFrame(int depth, int parentFrame);
 	bool ParseFrameTransform(int depth, D3DMATRIX& local);
@@ -59,10 +66,9 @@ private:
 	bool ParseTextureCoords(int depth, XFileMesh& mesh);
 	bool ParseMaterialList(int depth, XFileMesh& mesh);
 	bool ParseMaterial(int depth, MeshMaterial& material);
+	bool ParseNamedMaterial(int depth, const std::string& name, MeshMaterial& material);
 	bool ParseTextureFilename(int depth, std::string& filename);
 	bool ReadReference(std::string& name);
-	// A reference whose name the caller has no use for.
-	bool SkipReference();
 	bool SkipBody(int depth);
 	bool SkipTemplate(int depth);
 	bool SkipToObjectEnd(int depth);
