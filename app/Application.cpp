@@ -127,7 +127,7 @@ int Application::Run() {
 			closeRequested = false;
 		}
 		const bool onTitle = sceneManager->scene != nullptr && sceneManager->scene->id == SCENE_TITLE;
-		if ((GetAsyncKeyState(VK_ESCAPE) & 0x8000) != 0 && onTitle) {
+		if (IsKeyDown(VK_ESCAPE) && onTitle) {
 			if (ConfirmQuit()) {
 				return EndRun();
 			}

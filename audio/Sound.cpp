@@ -15,8 +15,6 @@ constexpr DWORD SAMPLE_BUFFER_FLAGS =
 constexpr float LISTENER_ROLLOFF = 0.3f;
 constexpr float DEGREES_TO_RADIANS = 0.017453292f;
 
-bool KeyHeld(int virtualKey) { return (GetAsyncKeyState(virtualKey) & 0x8000) != 0; }
-
 // Kept inside what a buffer accepts, so the other key can always bring the
 // pitch back instead of first undoing steps that were refused.
 DWORD ScaledFrequency(DWORD frequency, float factor) {
@@ -129,17 +127,17 @@ bool Sound::Load(const char* fileName) {
 
 void Sound::Update() {
 	if (buffer != nullptr) {
-		if (KeyHeld('F')) {
+		if (IsKeyDown('F')) {
 			buffer->Stop();
 		}
-		if (KeyHeld('G')) {
+		if (IsKeyDown('G')) {
 			buffer->SetCurrentPosition(0);
 		}
-		if (KeyHeld('H')) {
+		if (IsKeyDown('H')) {
 			frequency = ScaledFrequency(frequency, 1.01f);
 			buffer->SetFrequency(frequency);
 		}
-		if (KeyHeld('J')) {
+		if (IsKeyDown('J')) {
 			frequency = ScaledFrequency(frequency, 0.99f);
 			buffer->SetFrequency(frequency);
 		}

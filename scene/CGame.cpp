@@ -141,7 +141,7 @@ int32_t CGame::Update() {
 	}
 	// The failure test on the robot's hit points joins here with the robot:
 	// it turns fadeTexture red and sets battleFailed and ending.
-	if ((GetAsyncKeyState(VK_ESCAPE) & 0x8000) != 0 && AskReturnToTitle()) {
+	if (IsKeyDown(VK_ESCAPE) && AskReturnToTitle()) {
 		return SCENE_TITLE;
 	}
 	return SCENE_GAME;

@@ -19,8 +19,6 @@ constexpr int32_t RETURN_FRAMES = 60;
 constexpr D3DCOLOR BLACK = 0xFF000000;
 constexpr D3DCOLOR UNTINTED = 0xFFFFFFFF;
 
-bool KeyDown(int virtualKey) { return (GetAsyncKeyState(virtualKey) & 0x8000) != 0; }
-
 }  // namespace
 
 Result::Result() { Init(); }
@@ -37,7 +35,7 @@ void Result::Init() {
 
 int32_t Result::Update() {
 	// Every update with the button down plays the sound again.
-	if (KeyDown(VK_LBUTTON)) {
+	if (IsKeyDown(VK_LBUTTON)) {
 		clicked = true;
 		buttonSound.Play();
 	}
@@ -47,7 +45,7 @@ int32_t Result::Update() {
 	if (counter > RETURN_FRAMES) {
 		return SCENE_TITLE;
 	}
-	if (KeyDown(VK_ESCAPE) && AskReturnToTitle()) {
+	if (IsKeyDown(VK_ESCAPE) && AskReturnToTitle()) {
 		return SCENE_TITLE;
 	}
 	return SCENE_RESULT;

@@ -30,8 +30,6 @@ constexpr D3DCOLOR UNTINTED = 0xFFFFFFFF;
 // One of the whole numbers -5 to 4.
 float RandomRingSpeed() { return static_cast<float>(std::rand() % 10) - 5.0f; }
 
-bool LeftButtonDown() { return (GetAsyncKeyState(VK_LBUTTON) & 0x8000) != 0; }
-
 D3DXVECTOR3 CenterOf(const Texture& texture) {
 	const RECT& source = texture.sourceRect;
 	return D3DXVECTOR3(static_cast<float>(source.right - source.left) / 2.0f,
@@ -85,7 +83,7 @@ int32_t Title::Update() {
 	}
 	// Every update with the button down counts as a click, so holding it
 	// replays the start sound each frame.
-	if (LeftButtonDown()) {
+	if (IsKeyDown(VK_LBUTTON)) {
 		loading = true;
 		music.Stop();
 		startSound.Play();

@@ -145,6 +145,8 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 
 // High bit set while the key or button is held now.
 SHORT GetAsyncKeyState(int virtualKey);
+// The high bit of GetAsyncKeyState: the key or button is held now.
+inline bool IsKeyDown(int virtualKey) { return (GetAsyncKeyState(virtualKey) & 0x8000) != 0; }
 BOOL GetCursorPos(POINT* point);
 BOOL SetCursorPos(int x, int y);
 // Returns the display counter; the cursor is hidden while it is below 0.
