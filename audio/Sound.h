@@ -1,7 +1,8 @@
 #pragma once
 // Background music: loading a file starts it playing in a loop. Each object
-// has its own DirectSound device and listener handle; all of them share the
-// one sound device and drive the one listener.
+// has its own DirectSound device and 3D listener, and its buffers are heard
+// from that listener alone: the title's music turning its listener with the
+// view leaves every other object's sounds where they were.
 
 #include "platform/audio/DSound.h"
 

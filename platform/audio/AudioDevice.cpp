@@ -56,8 +56,7 @@ bool AudioDevice::MakeCurrent(ALCdevice* openedDevice, const ALCint* attributes)
 	context = created;
 	++generation;
 	alDistanceModel(AL_INVERSE_DISTANCE_CLAMPED);
-	listener = ListenerState{};
-	ApplyListener();
+	CentreListener();
 	return true;
 }
 
@@ -205,37 +204,12 @@ void AudioDevice::Register(AudioVoice* voice) { voices.push_back(voice); }
 
 void AudioDevice::Unregister(AudioVoice* voice) { voices.erase(std::remove(voices.begin(), voices.end(), voice), voices.end()); }
 
-void AudioDevice::SetListener(const ListenerState& state) {
-	const bool rolloffChanged = state.rolloff != listener.rolloff;
-	listener = state;
-	if (context == nullptr) {
-		return;
-	}
-	ApplyListener();
-	if (rolloffChanged) {
-		// DirectSound's rolloff belongs to the listener, OpenAL's to each source.
-		const std::vector<AudioVoice*> live = voices;
-		for (AudioVoice* voice : live) {
-			voice->RolloffChanged();
-		}
-	}
-}
-
-void AudioDevice::ApplyListener() const {
-	ALfloat position[3];
-	ToOpenAL(listener.position, position);
-	ALfloat orientation[6];
-	ToOpenAL(listener.front, orientation);
-	ToOpenAL(listener.top, orientation + 3);
-	alListenerfv(AL_POSITION, position);
+// Sources are placed relative to this listener, in their own device's frame.
+void AudioDevice::CentreListener() {
+	const ALfloat origin[3] = {0.0f, 0.0f, 0.0f};
+	const ALfloat orientation[6] = {0.0f, 0.0f, -1.0f, 0.0f, 1.0f, 0.0f};
+	alListenerfv(AL_POSITION, origin);
 	alListenerfv(AL_ORIENTATION, orientation);
-}
-
-void AudioDevice::CommitDeferred() {
-	const std::vector<AudioVoice*> live = voices;
-	for (AudioVoice* voice : live) {
-		voice->CommitDeferred();
-	}
 }
 
 bool OpenLoopbackAudioForTests(int sampleRate) { return AudioDevice::Get().OpenLoopback(sampleRate); }

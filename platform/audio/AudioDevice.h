@@ -1,6 +1,7 @@
 #pragma once
-// The one OpenAL device and context the whole process plays through, its pool
-// of sources, and the single listener every DirectSound listener drives.
+// The one OpenAL device and context the whole process plays through and its
+// pool of sources. OpenAL's listener stays at the origin facing ahead: each
+// DirectSound device keeps a listener of its own (DeviceListener).
 // Internal to the sound layer.
 
 #include "platform/math/D3DXMath.h"
@@ -21,19 +22,13 @@ public:
 	virtual bool IsLooping() const = 0;
 	// The device is closing: forget every OpenAL name without calling OpenAL.
 	virtual void DeviceLost() = 0;
+	// The owning device's listener committed its deferred settings.
 	virtual void CommitDeferred() = 0;
-	// The listener's rolloff changed: positioned sources take it over.
-	virtual void RolloffChanged() = 0;
+	// The owning device's listener moved, turned or took a new rolloff.
+	virtual void ListenerMoved() = 0;
 
 protected:
 	~AudioVoice() = default;
-};
-
-struct ListenerState {
-	D3DVECTOR position = {0.0f, 0.0f, 0.0f};
-	D3DVECTOR front = {0.0f, 0.0f, 1.0f};
-	D3DVECTOR top = {0.0f, 1.0f, 0.0f};
-	float rolloff = 1.0f;
 };
 
 class AudioDevice {
@@ -60,16 +55,12 @@ public:
 	void Register(AudioVoice* voice);
 	void Unregister(AudioVoice* voice);
 
-	const ListenerState& Listener() const { return listener; }
-	void SetListener(const ListenerState& state);
-	void CommitDeferred();
-
 private:
 	AudioDevice() = default;
 	~AudioDevice() = delete;
 
 	bool MakeCurrent(ALCdevice* openedDevice, const ALCint* attributes);
-	void ApplyListener() const;
+	static void CentreListener();
 	struct PooledSource {
 		ALuint source;
 		AudioVoice* owner;
@@ -85,7 +76,6 @@ private:
 	bool reopenAllowed = true;
 	bool openFailed = false;
 	uint32_t generation = 0;
-	ListenerState listener;
 	std::vector<PooledSource> sources;
 	uint64_t handOuts = 0;
 	std::vector<AudioVoice*> voices;

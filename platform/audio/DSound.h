@@ -3,8 +3,10 @@
 // duplicates, 3D buffers and the listener, with DirectSound's names and
 // behaviour where the game relies on it.
 //
-// Every device shares one OpenAL device and context, opened on first use.
-// When none opens, DirectSoundCreate8 fails with DSERR_NODRIVER; objects that
+// Every device shares one OpenAL device and context, opened on first use, but
+// keeps a 3D listener of its own: the buffers a device makes or duplicates are
+// heard from that listener, whatever the other devices' listeners do.
+// When no OpenAL device opens, DirectSoundCreate8 fails with DSERR_NODRIVER; objects that
 // outlive the device they were made on turn into harmless no-ops.
 //
 // The game's frame is left-handed and OpenAL's right-handed: positions and
@@ -14,7 +16,7 @@
 // 8- and 16-bit PCM play as they are; 24- and 32-bit PCM and 32- and 64-bit
 // float are converted to 16 bits. What is written into a buffer while it
 // plays is heard from its next Play. Settings asked for with DS3D_DEFERRED take
-// effect on the listener's CommitDeferredSettings.
+// effect on the CommitDeferredSettings of their own device's listener.
 
 #include "platform/audio/MMSystem.h"
 #include "platform/math/D3DXMath.h"

@@ -17,7 +17,13 @@ HRESULT DirectSoundCreate8(LPCGUID deviceId, IDirectSound8** directSound, IUnkno
 	if (deviceId != nullptr || !AudioDevice::Get().EnsureOpen()) {
 		return DSERR_NODRIVER;
 	}
-	DirectSoundDevice* created = new (std::nothrow) DirectSoundDevice;
+	std::shared_ptr<DeviceListener> listener;
+	try {
+		listener = std::make_shared<DeviceListener>();
+	} catch (const std::bad_alloc&) {
+		return DSERR_OUTOFMEMORY;
+	}
+	DirectSoundDevice* created = new (std::nothrow) DirectSoundDevice(std::move(listener));
 	if (created == nullptr) {
 		return DSERR_OUTOFMEMORY;
 	}
@@ -25,7 +31,8 @@ HRESULT DirectSoundCreate8(LPCGUID deviceId, IDirectSound8** directSound, IUnkno
 	return DS_OK;
 }
 
-DirectSoundDevice::DirectSoundDevice() : generation(AudioDevice::Get().Generation()) {}
+DirectSoundDevice::DirectSoundDevice(std::shared_ptr<DeviceListener> listener_)
+	: listener(std::move(listener_)), generation(AudioDevice::Get().Generation()) {}
 
 bool DirectSoundDevice::IsAlive() const {
 	const AudioDevice& device = AudioDevice::Get();
@@ -55,12 +62,12 @@ HRESULT DirectSoundDevice::CreateSoundBuffer(LPCDSBUFFERDESC description, IDirec
 		if (description->dwBufferBytes != 0 || description->lpwfxFormat != nullptr) {
 			return DSERR_INVALIDPARAM;
 		}
-		PrimarySoundBuffer* primary = new (std::nothrow) PrimarySoundBuffer(description->dwFlags);
+		PrimarySoundBuffer* primary = new (std::nothrow) PrimarySoundBuffer(description->dwFlags, listener);
 		*buffer = primary;
 		return primary != nullptr ? DS_OK : DSERR_OUTOFMEMORY;
 	}
 	SoundBuffer* secondary = nullptr;
-	const HRESULT result = SoundBuffer::Create(*description, &secondary);
+	const HRESULT result = SoundBuffer::Create(*description, listener, &secondary);
 	*buffer = secondary;
 	return result;
 }
@@ -78,7 +85,8 @@ HRESULT DirectSoundDevice::DuplicateSoundBuffer(IDirectSoundBuffer* original, ID
 	if (!IsAlive() || !source->IsAlive()) {
 		return DSERR_NODRIVER;
 	}
-	SoundBuffer* copy = source->Duplicate();
+	// The copy belongs to this device and is heard from its listener.
+	SoundBuffer* copy = source->Duplicate(listener);
 	*duplicate = copy;
 	return copy != nullptr ? DS_OK : DSERR_OUTOFMEMORY;
 }

@@ -6,7 +6,8 @@
 #include <cmath>
 #include <new>
 
-PrimarySoundBuffer::PrimarySoundBuffer(DWORD flags_) : flags(flags_), generation(AudioDevice::Get().Generation()) {
+PrimarySoundBuffer::PrimarySoundBuffer(DWORD flags_, std::shared_ptr<DeviceListener> listener_)
+	: flags(flags_), listener(std::move(listener_)), generation(AudioDevice::Get().Generation()) {
 	format = {WAVE_FORMAT_PCM, 2, 22050, 88200, 4, 16, 0};
 }
 
@@ -26,11 +27,11 @@ HRESULT PrimarySoundBuffer::QueryInterface(REFIID iid, void** object) {
 		return S_OK;
 	}
 	if (IsEqualGUID(iid, IID_IDirectSound3DListener) && (flags & DSBCAPS_CTRL3D)) {
-		SoundListener* listener = new (std::nothrow) SoundListener;
-		if (listener == nullptr) {
+		SoundListener* handle = new (std::nothrow) SoundListener(listener, generation);
+		if (handle == nullptr) {
 			return E_OUTOFMEMORY;
 		}
-		*object = static_cast<IDirectSound3DListener8*>(listener);
+		*object = static_cast<IDirectSound3DListener8*>(handle);
 		return S_OK;
 	}
 	return E_NOINTERFACE;

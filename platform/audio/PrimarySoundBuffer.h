@@ -1,14 +1,17 @@
 #pragma once
 // A device's primary buffer: the mix itself. It cannot be written; it keeps
 // the format asked of it (OpenAL mixes at its own rate), sets the master
-// volume and hands out the listener.
+// volume and hands out its device's listener.
 
+#include "platform/audio/DeviceListener.h"
 #include "platform/audio/DSound.h"
 #include "platform/system/RefCounted.h"
 
+#include <memory>
+
 class PrimarySoundBuffer final : public RefCounted<IDirectSoundBuffer> {
 public:
-	explicit PrimarySoundBuffer(DWORD flags);
+	PrimarySoundBuffer(DWORD flags, std::shared_ptr<DeviceListener> listener);
 
 	HRESULT QueryInterface(REFIID iid, void** object) override;
 	HRESULT GetCurrentPosition(DWORD* playCursor, DWORD* writeCursor) override;
@@ -32,6 +35,7 @@ private:
 	bool IsAlive() const;
 
 	DWORD flags;
+	std::shared_ptr<DeviceListener> listener;
 	uint32_t generation;
 	WAVEFORMATEX format;
 	LONG volume = DSBVOLUME_MAX;

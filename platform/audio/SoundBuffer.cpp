@@ -8,7 +8,7 @@
 #include <cstring>
 #include <new>
 
-HRESULT SoundBuffer::Create(const DSBUFFERDESC& description, SoundBuffer** buffer) {
+HRESULT SoundBuffer::Create(const DSBUFFERDESC& description, std::shared_ptr<DeviceListener> listener, SoundBuffer** buffer) {
 	*buffer = nullptr;
 	if (description.lpwfxFormat == nullptr || description.dwBufferBytes < DSBSIZE_MIN || description.dwBufferBytes > DSBSIZE_MAX) {
 		return DSERR_INVALIDPARAM;
@@ -25,14 +25,15 @@ HRESULT SoundBuffer::Create(const DSBUFFERDESC& description, SoundBuffer** buffe
 	} catch (const std::bad_alloc&) {
 		return DSERR_OUTOFMEMORY;
 	}
-	*buffer = new (std::nothrow) SoundBuffer(std::move(samples), description.dwFlags);
+	*buffer = new (std::nothrow) SoundBuffer(std::move(samples), description.dwFlags, std::move(listener));
 	return *buffer != nullptr ? DS_OK : DSERR_OUTOFMEMORY;
 }
 
-SoundBuffer::SoundBuffer(std::shared_ptr<SampleData> samples_, DWORD flags_)
-	: samples(std::move(samples_)), flags(flags_), generation(AudioDevice::Get().Generation()),
+SoundBuffer::SoundBuffer(std::shared_ptr<SampleData> samples_, DWORD flags_, std::shared_ptr<DeviceListener> listener_)
+	: samples(std::move(samples_)), flags(flags_), listener(std::move(listener_)), generation(AudioDevice::Get().Generation()),
 	  frequency(samples->Format().nSamplesPerSec) {
 	AudioDevice::Get().Register(this);
+	listener->Attach(this);
 }
 
 SoundBuffer::~SoundBuffer() {
@@ -40,10 +41,11 @@ SoundBuffer::~SoundBuffer() {
 		AudioDevice::Get().ReleaseSource(source);
 	}
 	AudioDevice::Get().Unregister(this);
+	listener->Detach(this);
 }
 
-SoundBuffer* SoundBuffer::Duplicate() const {
-	SoundBuffer* duplicate = new (std::nothrow) SoundBuffer(samples, flags);
+SoundBuffer* SoundBuffer::Duplicate(std::shared_ptr<DeviceListener> owner) const {
+	SoundBuffer* duplicate = new (std::nothrow) SoundBuffer(samples, flags, std::move(owner));
 	if (duplicate != nullptr) {
 		duplicate->generation = generation;
 		duplicate->frequency = frequency;
@@ -354,13 +356,19 @@ void SoundBuffer::ApplyPlacement() const {
 		alSourcef(source, AL_ROLLOFF_FACTOR, 0.0f);
 		return;
 	}
+	// OpenAL's own listener never moves: every positioned source is given
+	// relative to it, as its device's listener hears it.
 	ALfloat position[3];
-	ToOpenAL(placement.position, position);
-	alSourcei(source, AL_SOURCE_RELATIVE, placement.mode == DS3DMODE_HEADRELATIVE ? AL_TRUE : AL_FALSE);
+	if (placement.mode == DS3DMODE_HEADRELATIVE) {
+		ToOpenAL(placement.position, position);
+	} else {
+		listener->ToListenerFrame(placement.position, position);
+	}
+	alSourcei(source, AL_SOURCE_RELATIVE, AL_TRUE);
 	alSourcefv(source, AL_POSITION, position);
 	alSourcef(source, AL_REFERENCE_DISTANCE, placement.minDistance);
 	alSourcef(source, AL_MAX_DISTANCE, placement.maxDistance);
-	alSourcef(source, AL_ROLLOFF_FACTOR, AudioDevice::Get().Listener().rolloff);
+	alSourcef(source, AL_ROLLOFF_FACTOR, listener->State().rolloff);
 }
 
 HRESULT SoundBuffer::SetPlacement(const SoundPlacement& next, DWORD apply) {
@@ -401,7 +409,7 @@ void SoundBuffer::CommitDeferred() {
 	}
 }
 
-void SoundBuffer::RolloffChanged() {
+void SoundBuffer::ListenerMoved() {
 	if (source != 0 && IsAlive()) {
 		ApplyPlacement();
 	}

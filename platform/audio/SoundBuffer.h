@@ -1,9 +1,11 @@
 #pragma once
 // A secondary sound buffer: its samples, its playback state and, while it
 // plays, one source borrowed from the device's pool. Stopped buffers hold no
-// source, so any number of them may exist.
+// source, so any number of them may exist. Positioned buffers are heard from
+// the listener of the device they belong to.
 
 #include "platform/audio/AudioDevice.h"
+#include "platform/audio/DeviceListener.h"
 #include "platform/audio/DSound.h"
 #include "platform/audio/SampleData.h"
 #include "platform/system/RefCounted.h"
@@ -19,11 +21,13 @@ struct SoundPlacement {
 
 class SoundBuffer final : public RefCounted<IDirectSoundBuffer8>, private AudioVoice {
 public:
-	// Checks the description; the buffer belongs to the device now open.
-	static HRESULT Create(const DSBUFFERDESC& description, SoundBuffer** buffer);
+	// Checks the description; the buffer belongs to the OpenAL device now
+	// open and to the DirectSound device whose listener is given.
+	static HRESULT Create(const DSBUFFERDESC& description, std::shared_ptr<DeviceListener> listener, SoundBuffer** buffer);
 	// A new buffer over the same samples, with this one's frequency and
-	// volume, stopped at the start and placed at the default position.
-	SoundBuffer* Duplicate() const;
+	// volume, stopped at the start and placed at the default position, heard
+	// from the listener given.
+	SoundBuffer* Duplicate(std::shared_ptr<DeviceListener> listener) const;
 
 	HRESULT QueryInterface(REFIID iid, void** object) override;
 	HRESULT GetCurrentPosition(DWORD* playCursor, DWORD* writeCursor) override;
@@ -49,14 +53,14 @@ public:
 	bool IsAlive() const;
 
 private:
-	SoundBuffer(std::shared_ptr<SampleData> samples, DWORD flags);
+	SoundBuffer(std::shared_ptr<SampleData> samples, DWORD flags, std::shared_ptr<DeviceListener> listener);
 	~SoundBuffer() override;
 
 	void SourceFinished() override;
 	bool IsLooping() const override { return looping; }
 	void DeviceLost() override;
 	void CommitDeferred() override;
-	void RolloffChanged() override;
+	void ListenerMoved() override;
 
 	void Poll();
 	bool StartSource();
@@ -70,6 +74,7 @@ private:
 
 	std::shared_ptr<SampleData> samples;
 	DWORD flags;
+	std::shared_ptr<DeviceListener> listener;
 	uint32_t generation;
 	ALuint source = 0;
 	bool sourceMono = false;

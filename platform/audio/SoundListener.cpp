@@ -8,7 +8,8 @@ bool IsFinite(float x, float y, float z) { return std::isfinite(x) && std::isfin
 
 } // namespace
 
-SoundListener::SoundListener() : generation(AudioDevice::Get().Generation()) {}
+SoundListener::SoundListener(std::shared_ptr<DeviceListener> listener_, uint32_t generation_)
+	: listener(std::move(listener_)), generation(generation_) {}
 
 bool SoundListener::IsAlive() const {
 	const AudioDevice& device = AudioDevice::Get();
@@ -36,18 +37,21 @@ HRESULT SoundListener::Update(DWORD apply, Change change) {
 	if (!IsAlive()) {
 		return DSERR_NODRIVER;
 	}
-	AudioDevice& device = AudioDevice::Get();
 	if (apply == DS3D_DEFERRED) {
-		if (!hasDeferred) {
-			deferred = device.Listener();
-			hasDeferred = true;
-		}
-		change(deferred);
+		ListenerState pending = listener->Pending();
+		change(pending);
+		listener->Defer(pending);
 		return DS_OK;
 	}
-	ListenerState next = device.Listener();
+	// A setting still deferred must not undo this one at the commit.
+	if (listener->HasDeferred()) {
+		ListenerState pending = listener->Pending();
+		change(pending);
+		listener->Defer(pending);
+	}
+	ListenerState next = listener->State();
 	change(next);
-	device.SetListener(next);
+	listener->SetState(next);
 	return DS_OK;
 }
 
@@ -55,7 +59,7 @@ HRESULT SoundListener::GetPosition(D3DVECTOR* position) {
 	if (position == nullptr) {
 		return DSERR_INVALIDPARAM;
 	}
-	*position = AudioDevice::Get().Listener().position;
+	*position = listener->State().position;
 	return DS_OK;
 }
 
@@ -70,8 +74,8 @@ HRESULT SoundListener::GetOrientation(D3DVECTOR* front, D3DVECTOR* top) {
 	if (front == nullptr || top == nullptr) {
 		return DSERR_INVALIDPARAM;
 	}
-	*front = AudioDevice::Get().Listener().front;
-	*top = AudioDevice::Get().Listener().top;
+	*front = listener->State().front;
+	*top = listener->State().top;
 	return DS_OK;
 }
 
@@ -93,7 +97,7 @@ HRESULT SoundListener::GetRolloffFactor(float* rolloff) {
 	if (rolloff == nullptr) {
 		return DSERR_INVALIDPARAM;
 	}
-	*rolloff = AudioDevice::Get().Listener().rolloff;
+	*rolloff = listener->State().rolloff;
 	return DS_OK;
 }
 
@@ -108,11 +112,6 @@ HRESULT SoundListener::CommitDeferredSettings() {
 	if (!IsAlive()) {
 		return DSERR_NODRIVER;
 	}
-	AudioDevice& device = AudioDevice::Get();
-	if (hasDeferred) {
-		hasDeferred = false;
-		device.SetListener(deferred);
-	}
-	device.CommitDeferred();
+	listener->CommitDeferred();
 	return DS_OK;
 }

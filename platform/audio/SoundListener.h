@@ -1,14 +1,16 @@
 #pragma once
-// A handle on the one listener. Every device's listener drives the same
-// OpenAL listener; each keeps its own deferred changes until committed.
+// A handle on one device's listener. Handles from the same primary buffer
+// share it, deferred settings included; other devices are not touched.
 
-#include "platform/audio/AudioDevice.h"
+#include "platform/audio/DeviceListener.h"
 #include "platform/audio/DSound.h"
 #include "platform/system/RefCounted.h"
 
+#include <memory>
+
 class SoundListener final : public RefCounted<IDirectSound3DListener8> {
 public:
-	SoundListener();
+	SoundListener(std::shared_ptr<DeviceListener> listener, uint32_t generation);
 
 	HRESULT QueryInterface(REFIID iid, void** object) override;
 	HRESULT GetPosition(D3DVECTOR* position) override;
@@ -26,7 +28,6 @@ private:
 	template <typename Change>
 	HRESULT Update(DWORD apply, Change change);
 
+	std::shared_ptr<DeviceListener> listener;
 	uint32_t generation;
-	ListenerState deferred;
-	bool hasDeferred = false;
 };

@@ -45,16 +45,17 @@ protected:
 		for (IUnknown* object : owned) {
 			object->Release();
 		}
+		CloseSecondDevice();
 		SafeRelease(listener);
 		SafeRelease(primary);
 		SafeRelease(device);
 		LoopbackTest::TearDown();
 	}
 
-	IDirectSoundBuffer8* MakeBuffer(const wav::Bytes& samples, WAVEFORMATEX format, DWORD flags = SAMPLE_FLAGS) {
+	IDirectSoundBuffer8* MakeBuffer(const wav::Bytes& samples, WAVEFORMATEX format, DWORD flags = SAMPLE_FLAGS, IDirectSound8* on = nullptr) {
 		DSBUFFERDESC description{sizeof(DSBUFFERDESC), flags, static_cast<DWORD>(samples.size()), 0, &format, DS3DALG_NO_VIRTUALIZATION};
 		IDirectSoundBuffer* created = nullptr;
-		EXPECT_EQ(device->CreateSoundBuffer(&description, &created, nullptr), DS_OK);
+		EXPECT_EQ((on != nullptr ? on : device)->CreateSoundBuffer(&description, &created, nullptr), DS_OK);
 		if (created == nullptr) {
 			return nullptr;
 		}
@@ -79,7 +80,32 @@ protected:
 		return face;
 	}
 
-	IDirectSoundBuffer8* Sine(double frequency, double seconds) { return MakeBuffer(wav::Sine16(frequency, RATE, Frames(seconds)), Pcm(1)); }
+	IDirectSoundBuffer8* Sine(double frequency, double seconds, IDirectSound8* on = nullptr) {
+		return MakeBuffer(wav::Sine16(frequency, RATE, Frames(seconds)), Pcm(1), SAMPLE_FLAGS, on);
+	}
+
+	// Another device with its own primary buffer and listener, as every
+	// sound object of the game has.
+	void OpenSecondDevice() {
+		ASSERT_EQ(DirectSoundCreate8(nullptr, &device2, nullptr), DS_OK);
+		DSBUFFERDESC primaryDescription{sizeof(DSBUFFERDESC), DSBCAPS_PRIMARYBUFFER | DSBCAPS_CTRL3D, 0, 0, nullptr, DS3DALG_DEFAULT};
+		ASSERT_EQ(device2->CreateSoundBuffer(&primaryDescription, &primary2, nullptr), DS_OK);
+		ASSERT_EQ(primary2->QueryInterface(IID_IDirectSound3DListener, reinterpret_cast<void**>(&listener2)), DS_OK);
+	}
+
+	void CloseSecondDevice() {
+		SafeRelease(listener2);
+		SafeRelease(primary2);
+		SafeRelease(device2);
+	}
+
+	// Plays a looping buffer at a place and renders it, past the start.
+	Stereo Hear(IDirectSoundBuffer8* buffer, float x, float y, float z) {
+		Face3D(buffer)->SetPosition(x, y, z, DS3D_IMMEDIATE);
+		buffer->Play(0, 0, DSBPLAY_LOOPING);
+		Render(512);
+		return Render(Frames(0.05));
+	}
 
 	DWORD Position(IDirectSoundBuffer8* buffer) {
 		DWORD play = 0;
@@ -96,6 +122,9 @@ protected:
 	IDirectSound8* device = nullptr;
 	IDirectSoundBuffer* primary = nullptr;
 	IDirectSound3DListener8* listener = nullptr;
+	IDirectSound8* device2 = nullptr;
+	IDirectSoundBuffer* primary2 = nullptr;
+	IDirectSound3DListener8* listener2 = nullptr;
 	std::vector<IUnknown*> owned;
 };
 
@@ -242,6 +271,128 @@ TEST_F(DirectSoundTest, DeferredListenerChangesWaitForTheCommit) {
 	EXPECT_EQ(position.x, 1.0f);
 	EXPECT_EQ(position.z, 3.0f);
 	EXPECT_EQ(listener->SetOrientation(0.0f, 1.0f, 0.0f, 0.0f, 2.0f, 0.0f, DS3D_IMMEDIATE), DSERR_INVALIDPARAM);
+}
+
+double Balance(const Stereo& out) { return Rms(out.right) / Rms(out.left); }
+
+TEST_F(DirectSoundTest, EachDeviceHearsItsOwnVoicesFromItsOwnListener) {
+	OpenSecondDevice();
+	IDirectSoundBuffer8* mine = Sine(440.0, 1.0);
+	IDirectSoundBuffer8* theirs = Sine(440.0, 1.0, device2);
+	// Both voices stand 2 m ahead of the origin.
+	const Stereo centred = Hear(theirs, 0.0f, 0.0f, 2.0f);
+	EXPECT_NEAR(Balance(centred), 1.0, 0.02);
+	theirs->Stop();
+
+	// This device's listener steps 5 m to the right: its voice is now on the left.
+	ASSERT_EQ(listener->SetPosition(5.0f, 0.0f, 0.0f, DS3D_IMMEDIATE), DS_OK);
+	EXPECT_LT(Balance(Hear(mine, 0.0f, 0.0f, 2.0f)), 0.5);
+	mine->Stop();
+	const Stereo stillCentred = Hear(theirs, 0.0f, 0.0f, 2.0f);
+	EXPECT_NEAR(Balance(stillCentred), 1.0, 0.02);
+	EXPECT_NEAR(Rms(stillCentred) / Rms(centred), 1.0, 0.01);
+
+	// Moving a listener re-places its own device's voice while it plays, and
+	// only that one.
+	ASSERT_EQ(listener->SetPosition(-5.0f, 0.0f, 0.0f, DS3D_IMMEDIATE), DS_OK);
+	Render(512);
+	EXPECT_NEAR(Balance(Render(Frames(0.05))), 1.0, 0.02);
+	ASSERT_EQ(listener2->SetPosition(-5.0f, 0.0f, 0.0f, DS3D_IMMEDIATE), DS_OK);
+	Render(512);
+	EXPECT_GT(Balance(Render(Frames(0.05))), 2.0);
+	D3DVECTOR position{};
+	listener->GetPosition(&position);
+	EXPECT_EQ(position.x, -5.0f);
+}
+
+TEST_F(DirectSoundTest, RolloffBelongsToEachDevicesListener) {
+	OpenSecondDevice();
+	IDirectSoundBuffer8* mine = Sine(440.0, 1.0);
+	IDirectSoundBuffer8* theirs = Sine(440.0, 1.0, device2);
+	ASSERT_EQ(listener->SetRolloffFactor(0.0f, DS3D_IMMEDIATE), DS_OK);
+	ASSERT_EQ(listener2->SetRolloffFactor(1.0f, DS3D_IMMEDIATE), DS_OK);
+	const double full = Rms(Hear(mine, 0.0f, 0.0f, 4.0f));
+	mine->Stop();
+	const double faded = Rms(Hear(theirs, 0.0f, 0.0f, 4.0f));
+	EXPECT_NEAR(faded / full, 1.0 / 4.0, 0.01);
+	float rolloff = -1.0f;
+	listener->GetRolloffFactor(&rolloff);
+	EXPECT_EQ(rolloff, 0.0f);
+}
+
+TEST_F(DirectSoundTest, ADuplicateIsHeardFromTheListenerOfTheDeviceThatMadeIt) {
+	OpenSecondDevice();
+	IDirectSoundBuffer8* original = Sine(440.0, 1.0);
+	IDirectSoundBuffer* made = nullptr;
+	ASSERT_EQ(device2->DuplicateSoundBuffer(original, &made), DS_OK);
+	IDirectSoundBuffer8* copy = nullptr;
+	ASSERT_EQ(made->QueryInterface(IID_IDirectSoundBuffer8, reinterpret_cast<void**>(&copy)), DS_OK);
+	made->Release();
+	owned.push_back(copy);
+	ASSERT_EQ(listener->SetPosition(5.0f, 0.0f, 0.0f, DS3D_IMMEDIATE), DS_OK);
+	EXPECT_LT(Balance(Hear(original, 0.0f, 0.0f, 2.0f)), 0.5);
+	original->Stop();
+	EXPECT_NEAR(Balance(Hear(copy, 0.0f, 0.0f, 2.0f)), 1.0, 0.02);
+
+	// The copy outlives the device that made it and still hears from there.
+	ASSERT_EQ(listener2->SetPosition(-5.0f, 0.0f, 0.0f, DS3D_IMMEDIATE), DS_OK);
+	CloseSecondDevice();
+	Render(512);
+	EXPECT_GT(Balance(Render(Frames(0.05))), 2.0);
+	EXPECT_EQ(Status(copy), DSBSTATUS_PLAYING | DSBSTATUS_LOOPING);
+}
+
+TEST_F(DirectSoundTest, ReleasingAnotherDevicesListenerChangesNothingHere) {
+	ASSERT_EQ(listener->SetPosition(0.0f, 0.0f, -3.0f, DS3D_IMMEDIATE), DS_OK);
+	IDirectSoundBuffer8* mine = Sine(440.0, 1.0);
+	const Stereo before = Hear(mine, 2.0f, 0.0f, 0.0f);
+	OpenSecondDevice();
+	ASSERT_EQ(listener2->SetPosition(40.0f, 0.0f, 0.0f, DS3D_IMMEDIATE), DS_OK);
+	ASSERT_EQ(listener2->SetOrientation(0.0f, 0.0f, -1.0f, 0.0f, 1.0f, 0.0f, DS3D_IMMEDIATE), DS_OK);
+	CloseSecondDevice();
+	Render(512);
+	const Stereo after = Render(Frames(0.05));
+	EXPECT_NEAR(Rms(after) / Rms(before), 1.0, 0.01);
+	EXPECT_NEAR(Balance(after), Balance(before), 0.02);
+	D3DVECTOR position{};
+	listener->GetPosition(&position);
+	EXPECT_EQ(position.z, -3.0f);
+}
+
+TEST_F(DirectSoundTest, DeferredSettingsWaitForTheirOwnDevicesCommit) {
+	OpenSecondDevice();
+	IDirectSoundBuffer8* mine = Sine(440.0, 1.0);
+	IDirectSound3DBuffer8* face = Face3D(mine);
+	ASSERT_EQ(face->SetPosition(0.0f, 0.0f, 2.0f, DS3D_DEFERRED), DS_OK);
+	ASSERT_EQ(listener->SetPosition(5.0f, 0.0f, 0.0f, DS3D_DEFERRED), DS_OK);
+	ASSERT_EQ(listener2->CommitDeferredSettings(), DS_OK);
+	D3DVECTOR position{};
+	face->GetPosition(&position);
+	EXPECT_EQ(position.z, 0.0f);
+	listener->GetPosition(&position);
+	EXPECT_EQ(position.x, 0.0f);
+
+	ASSERT_EQ(listener->CommitDeferredSettings(), DS_OK);
+	face->GetPosition(&position);
+	EXPECT_EQ(position.z, 2.0f);
+	listener->GetPosition(&position);
+	EXPECT_EQ(position.x, 5.0f);
+	ASSERT_EQ(mine->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
+	Render(512);
+	EXPECT_LT(Balance(Render(Frames(0.05))), 0.5);
+}
+
+TEST_F(DirectSoundTest, AnImmediateSettingIsNotUndoneByAnOlderDeferredOne) {
+	ASSERT_EQ(listener->SetPosition(1.0f, 0.0f, 0.0f, DS3D_DEFERRED), DS_OK);
+	ASSERT_EQ(listener->SetRolloffFactor(2.0f, DS3D_DEFERRED), DS_OK);
+	ASSERT_EQ(listener->SetPosition(7.0f, 0.0f, 0.0f, DS3D_IMMEDIATE), DS_OK);
+	ASSERT_EQ(listener->CommitDeferredSettings(), DS_OK);
+	D3DVECTOR position{};
+	listener->GetPosition(&position);
+	EXPECT_EQ(position.x, 7.0f);
+	float rolloff = 0.0f;
+	listener->GetRolloffFactor(&rolloff);
+	EXPECT_EQ(rolloff, 2.0f);
 }
 
 TEST_F(DirectSoundTest, UnplayableDescriptionsAreRefused) {

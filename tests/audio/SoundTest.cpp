@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 using namespace loopback;
 
@@ -29,6 +30,34 @@ DWORD Position(IDirectSoundBuffer8* buffer) {
 	buffer->GetCurrentPosition(&play, nullptr);
 	return play;
 }
+
+double Decibels(double ratio) { return 20.0 * std::log10(ratio); }
+
+// Right over left: 0 dB is centred, positive leans right.
+double BalanceDb(const Stereo& out) { return Decibels(Rms(out.right) / Rms(out.left)); }
+
+// Starts the effect's next voice and renders a stretch of it, past the start.
+Stereo PlayAndRender(SoundEffect& effect) {
+	effect.Play();
+	Render(512);
+	return Render(Frames(0.1));
+}
+
+// Plays one voice from its start, renders it and stops it again.
+Stereo RenderVoice(IDirectSoundBuffer8* voice) {
+	voice->SetCurrentPosition(0);
+	voice->Play(0, 0, 0);
+	Render(512);
+	const Stereo out = Render(Frames(0.1));
+	voice->Stop();
+	return out;
+}
+
+// Music whose device a test may make voices on.
+class ViewSound : public Sound {
+public:
+	IDirectSound8* Device() const { return device; }
+};
 
 class SoundTest : public LoopbackTest {
 protected:
@@ -183,30 +212,33 @@ TEST_F(SoundTest, ThirtyOneQuickPlaysStartThirtyVoices) {
 	effect.Release();
 }
 
+// Each object hears only the voices of its own device from its listener, so
+// the view is heard through a copy of the effect's voice made on the music's
+// device; the effect itself keeps listening from the origin.
 TEST_F(SoundTest, AVoiceToTheListenersRightIsLouderOnTheRight) {
-	Sound view;
+	ViewSound view;
 	ASSERT_TRUE(view.Load(wav::WriteFile("silence.wav", wav::PcmFile(1, RATE, 16, wav::Bytes(4410, 0))).c_str()));
 	SoundEffect effect;
 	ASSERT_TRUE(effect.Load(SineFile("beep.wav", 440.0, 1.0).c_str()));
+	IDirectSoundBuffer* copy = nullptr;
+	ASSERT_EQ(view.Device()->DuplicateSoundBuffer(effect.Voice(0), &copy), DS_OK);
+	IDirectSoundBuffer8* heard = nullptr;
+	ASSERT_EQ(copy->QueryInterface(IID_IDirectSoundBuffer8, reinterpret_cast<void**>(&heard)), DS_OK);
+	copy->Release();
+	IDirectSound3DBuffer8* placed = nullptr;
+	ASSERT_EQ(heard->QueryInterface(IID_IDirectSound3DBuffer8, reinterpret_cast<void**>(&placed)), DS_OK);
+	// Where voice 0 stands.
+	placed->SetPosition(0.0f, 2.0f, 0.0f, DS3D_IMMEDIATE);
+
 	Application& hub = Application::Get();
 	const auto balance = [&](D3DXVECTOR3 eye, float yaw) {
 		hub.cameraEye = eye;
 		hub.viewYaw = yaw;
 		view.Update();
-		effect.Play();
-		Render(512);
-		const Stereo out = Render(Frames(0.05));
-		effect.Voice(0)->Stop();
-		effect.Voice(0)->SetCurrentPosition(0);
-		while (effect.NextVoice() != 0) {
-			effect.Play();
-		}
-		for (int i = 1; i < SOUND_EFFECT_VOICES; ++i) {
-			effect.Voice(i)->Stop();
-		}
+		EXPECT_NEAR(BalanceDb(RenderVoice(effect.Voice(0))), 0.0, 0.1);
+		const Stereo out = RenderVoice(heard);
 		return Rms(out.right) / Rms(out.left);
 	};
-	// Voice 0 stands at (0, 2, 0).
 	EXPECT_GT(balance(D3DXVECTOR3(-5.0f, 2.0f, 0.0f), 0.0f), 3.0);
 	EXPECT_LT(balance(D3DXVECTOR3(5.0f, 2.0f, 0.0f), 0.0f), 1.0 / 3.0);
 	// Turned to face +x, the voice at lower z is on the right.
@@ -214,6 +246,8 @@ TEST_F(SoundTest, AVoiceToTheListenersRightIsLouderOnTheRight) {
 	EXPECT_NEAR(hub.cameraTarget.x, 1.0f, 1e-5f);
 	EXPECT_NEAR(hub.cameraTarget.z, 0.0f, 1e-5f);
 	EXPECT_LT(balance(D3DXVECTOR3(0.0f, 2.0f, 5.0f), -90.0f), 1.0 / 3.0);
+	placed->Release();
+	heard->Release();
 	effect.Release();
 	view.Release();
 }
@@ -309,4 +343,73 @@ TEST_F(SoundTest, EveryGameSoundLoadsAndSounds) {
 		EXPECT_GT(peak(Render(Frames(1.0))), 1e-3f) << name;
 		effect.Release();
 	}
+}
+
+// Every effect's voice 0 stands 2 m above its own listener, which stays at the
+// origin: one metre past the minimum distance, at rolloff 0.3.
+TEST_F(SoundTest, ALoneEffectSoundsCentredAtItsRolloffLevel) {
+	SoundEffect effect;
+	ASSERT_TRUE(effect.Load(SineFile("lone.wav", 440.0, 1.0).c_str()));
+	const Stereo lone = PlayAndRender(effect);
+	effect.Voice(0)->Stop();
+	EXPECT_NEAR(BalanceDb(lone), 0.0, 0.1);
+
+	// The same sample in the same direction, at the minimum distance.
+	IDirectSound3DBuffer8* near = nullptr;
+	ASSERT_EQ(effect.Voice(1)->QueryInterface(IID_IDirectSound3DBuffer8, reinterpret_cast<void**>(&near)), DS_OK);
+	near->SetMode(DS3DMODE_HEADRELATIVE, DS3D_IMMEDIATE);
+	near->SetPosition(0.0f, 1.0f, 0.0f, DS3D_IMMEDIATE);
+	const Stereo reference = PlayAndRender(effect);
+	near->Release();
+	EXPECT_GT(Rms(reference), 0.05);
+	EXPECT_NEAR(Decibels(Rms(lone) / Rms(reference)), Decibels(1.0 / 1.3), 0.1);
+	RecordProperty("lone_level_dbfs", std::to_string(Decibels(Rms(lone))));
+	RecordProperty("lone_balance_db", std::to_string(BalanceDb(lone)));
+	effect.Release();
+}
+
+TEST_F(SoundTest, TheTitleListenerDoesNotMoveTheBattlesEffects) {
+	const std::string shot = SineFile("shot.wav", 440.0, 1.0);
+	SoundEffect lone;
+	ASSERT_TRUE(lone.Load(shot.c_str()));
+	const Stereo alone = PlayAndRender(lone);
+	lone.Release();
+
+	// The title's music leaves its listener at the title camera, turned.
+	Application& hub = Application::Get();
+	hub.cameraEye = D3DXVECTOR3(-15.0f, 10.0f, 12.0f);
+	hub.viewYaw = 90.0f;
+	Sound titleMusic;
+	ASSERT_TRUE(titleMusic.Load(SineFile("title_bgm.wav", 220.0, 0.5).c_str()));
+	titleMusic.Update();
+	titleMusic.Stop();
+	Render(Frames(0.05));
+
+	SoundEffect battleShot;
+	ASSERT_TRUE(battleShot.Load(shot.c_str()));
+	const Stereo battle = PlayAndRender(battleShot);
+	EXPECT_NEAR(Decibels(Rms(battle) / Rms(alone)), 0.0, 0.5);
+	EXPECT_NEAR(BalanceDb(battle), BalanceDb(alone), 0.5);
+	RecordProperty("battle_level_db_vs_lone", std::to_string(Decibels(Rms(battle) / Rms(alone))));
+	RecordProperty("battle_balance_db", std::to_string(BalanceDb(battle)));
+	battleShot.Release();
+	titleMusic.Release();
+}
+
+TEST_F(SoundTest, ReleasingOneObjectLeavesAnothersListenerAlone) {
+	SoundEffect kept;
+	ASSERT_TRUE(kept.Load(SineFile("kept.wav", 440.0, 1.0).c_str()));
+	const Stereo before = RenderVoice(kept.Voice(0));
+
+	Application::Get().cameraEye = D3DXVECTOR3(30.0f, 0.0f, 0.0f);
+	Sound other;
+	ASSERT_TRUE(other.Load(SineFile("other.wav", 220.0, 0.5).c_str()));
+	other.Stop();
+	other.Update();
+	other.Release();
+
+	const Stereo after = RenderVoice(kept.Voice(0));
+	EXPECT_NEAR(Decibels(Rms(after) / Rms(before)), 0.0, 0.1);
+	EXPECT_NEAR(BalanceDb(after), BalanceDb(before), 0.1);
+	kept.Release();
 }
