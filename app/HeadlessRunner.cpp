@@ -1,6 +1,7 @@
 #include "app/HeadlessRunner.h"
 
 #include "app/Application.h"
+#include "app/GameStateWriter.h"
 #include "app/GraphicsDevice.h"
 #include "platform/gpu/GpuHooks.h"
 #include "platform/image/Image.h"
@@ -59,8 +60,31 @@ bool HeadlessRunner::LoadInput(std::ostream& errors) {
 	return true;
 }
 
+bool HeadlessRunner::OpenTrace(std::ostream& errors) {
+	if (options.traceFile.empty()) {
+		return true;
+	}
+	trace.open(options.traceFile, std::ios::binary | std::ios::trunc);
+	if (!trace) {
+		errors << "vortane-run: cannot write the trace file " << options.traceFile << "\n";
+		return false;
+	}
+	return true;
+}
+
+// The state after the frame's update and draw.
+void HeadlessRunner::WriteTrace(uint32_t frame) {
+	const int32_t scene = sceneManager != nullptr && sceneManager->scene != nullptr ? sceneManager->scene->id : 0;
+	trace << "{\"frame\":" << frame << ",\"scene\":" << scene
+	      << ",\"battleFailed\":" << (Application::Get().battleFailed ? "true" : "false")
+	      << GameStateWriter::BattleFields() << "}\n";
+}
+
 void HeadlessRunner::OnPresent(std::ostream& out) {
 	const uint32_t frame = backend.Frame();
+	if (trace.is_open()) {
+		WriteTrace(frame);
+	}
 	if (options.traceScenes) {
 		// The scene that updated and drew this frame: after a switch, the new one.
 		const int32_t scene = sceneManager != nullptr && sceneManager->scene != nullptr ? sceneManager->scene->id : 0;
@@ -92,6 +116,7 @@ HeadlessRunner::Report HeadlessRunner::MakeReport() const {
 		report.scene = sceneManager->scene->id;
 	}
 	report.battleFailed = Application::Get().battleFailed;
+	report.battle = GameStateWriter::BattleFields();
 	report.update = stats.Update();
 	report.draw = stats.Draw();
 	report.frame = stats.Frame();
@@ -101,7 +126,7 @@ HeadlessRunner::Report HeadlessRunner::MakeReport() const {
 std::string HeadlessRunner::ReportJson(const Report& report) {
 	std::ostringstream json;
 	json << "{\"frames\":" << report.frames << ",\"scene\":" << report.scene
-	     << ",\"battleFailed\":" << (report.battleFailed ? "true" : "false") << ",\"timing\":{\"update\":"
+	     << ",\"battleFailed\":" << (report.battleFailed ? "true" : "false") << report.battle << ",\"timing\":{\"update\":"
 	     << JsonSummary(report.update) << ",\"draw\":" << JsonSummary(report.draw)
 	     << ",\"frame\":" << JsonSummary(report.frame) << "}}";
 	return json.str();
@@ -110,6 +135,9 @@ std::string HeadlessRunner::ReportJson(const Report& report) {
 int HeadlessRunner::Run(std::ostream& out, std::ostream& errors) {
 	if (!LoadInput(errors)) {
 		return 2;
+	}
+	if (!OpenTrace(errors)) {
+		return 1;
 	}
 	// Headless unless the caller picked a driver, and silent.
 	setenv("SDL_VIDEODRIVER", "offscreen", 0);

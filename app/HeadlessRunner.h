@@ -8,6 +8,7 @@
 #include "app/RunnerOptions.h"
 #include "platform/system/ScriptedSystemBackend.h"
 
+#include <fstream>
 #include <ostream>
 
 class HeadlessRunner {
@@ -22,12 +23,15 @@ public:
 		uint32_t frames = 0;
 		int32_t scene = 0;  // 0 once the game has quit
 		bool battleFailed = false;
+		std::string battle;  // the battle's fields while one runs
 		FrameStats::Summary update, draw, frame;
 	};
 	static std::string ReportJson(const Report& report);
 
 private:
 	bool LoadInput(std::ostream& errors);
+	bool OpenTrace(std::ostream& errors);
+	void WriteTrace(uint32_t frame);
 	void OnPresent(std::ostream& out);
 	Report MakeReport() const;
 
@@ -37,4 +41,5 @@ private:
 	FrameStats stats;
 	uint32_t presented = 0;
 	std::vector<std::string> shotFailures;
+	std::ofstream trace;
 };

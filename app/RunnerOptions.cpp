@@ -38,7 +38,7 @@ bool ParseShot(const std::string& text, ShotRequest& shot, std::string& why) {
 }  // namespace
 
 const char* RunnerOptions::Usage() {
-	return "usage: vortane-run [--frames N] [--realtime] [--input FILE] [--shot N:PATH.png]... [--seed S] [--json] [--trace-scenes]";
+	return "usage: vortane-run [--frames N] [--realtime] [--input FILE] [--shot N:PATH.png]... [--seed S] [--json] [--trace FILE] [--trace-scenes]";
 }
 
 bool RunnerOptions::Parse(const std::vector<std::string>& arguments, RunnerOptions& options, std::string& why) {
@@ -46,7 +46,7 @@ bool RunnerOptions::Parse(const std::vector<std::string>& arguments, RunnerOptio
 	for (size_t i = 0; i < arguments.size(); ++i) {
 		const std::string& argument = arguments[i];
 		const bool takesValue = argument == "--frames" || argument == "--input" || argument == "--shot" ||
-		                        argument == "--seed";
+		                        argument == "--seed" || argument == "--trace";
 		if (takesValue && i + 1 >= arguments.size()) {
 			why = argument + " needs a value";
 			return false;
@@ -77,6 +77,8 @@ bool RunnerOptions::Parse(const std::vector<std::string>& arguments, RunnerOptio
 			options.seed = seed;
 		} else if (argument == "--json") {
 			options.json = true;
+		} else if (argument == "--trace") {
+			options.traceFile = arguments[++i];
 		} else if (argument == "--trace-scenes") {
 			options.traceScenes = true;
 		} else {

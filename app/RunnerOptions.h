@@ -1,7 +1,7 @@
 #pragma once
 // The headless runner's command line:
 //   vortane-run [--frames N] [--realtime] [--input FILE] [--shot N:PATH.png]...
-//               [--seed S] [--json] [--trace-scenes]
+//               [--seed S] [--json] [--trace FILE] [--trace-scenes]
 
 #include <cstdint>
 #include <optional>
@@ -21,6 +21,7 @@ struct RunnerOptions {
 	std::optional<uint32_t> seed;
 	bool json = false;
 	bool traceScenes = false;  // print each presented frame's scene id
+	std::string traceFile;     // one JSON line of game state a frame
 
 	// False with the reason on a bad argument.
 	static bool Parse(const std::vector<std::string>& arguments, RunnerOptions& options, std::string& why);

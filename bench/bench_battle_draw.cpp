@@ -173,9 +173,10 @@ private:
 		const StageObject& lift = *manager->stageObjects[0];
 		const float x = lift.world._41;
 		const float z = lift.world._43 - ROBOT_DISTANCE_FROM_LIFT;
-		D3DXMatrixTranslation(&game->robotWorld, x, GroundAt(x, z) + ROBOT_HEIGHT_ABOVE_GROUND, z);
+		D3DXMatrixTranslation(&game->player.world, x, GroundAt(x, z) + ROBOT_HEIGHT_ABOVE_GROUND, z);
+		game->player.pose.PlaceParts(game->player.world, game->player.aimPitch, game->player.plasmaArmAngle);
 		for (int i = 0; i < CAMERA_HISTORY_LENGTH; ++i) {
-			game->camera.PushHistory(game->robotWorld);
+			game->camera.PushHistory(game->player.world);
 		}
 		// Two files of ten either side of the way to the lift, inside the
 		// shadow camera's box, leaving the lift in view.

@@ -47,6 +47,20 @@ RayCastResult CastRay(ID3DXMesh* mesh, const D3DXMATRIX& world, const D3DXVECTOR
 	return result;
 }
 
+RayCastResult CastRayAtMap(const D3DXVECTOR3& origin, const D3DXVECTOR3& direction) {
+	if (sceneManager == nullptr) {
+		return RayCastResult{};
+	}
+	return CastRay(sceneManager->map.model.mesh, sceneManager->map.world, origin, direction);
+}
+
+const D3DXVECTOR3* MapNormalOf(DWORD face) {
+	if (sceneManager == nullptr || face >= sceneManager->mapNormals.size()) {
+		return nullptr;
+	}
+	return sceneManager->mapNormals[face];
+}
+
 bool AppendFaceNormals(ID3DXMesh* mesh, const D3DXMATRIX& world, std::vector<D3DXVECTOR3*>& normals) {
 	if (mesh == nullptr) {
 		return false;

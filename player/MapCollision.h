@@ -33,5 +33,11 @@ RayCastResult CastRay(ID3DXMesh* mesh, const D3DXMATRIX& world, const D3DXVECTOR
 // is missing or its buffers cannot be read at the map's 32-byte layout.
 bool AppendFaceNormals(ID3DXMesh* mesh, const D3DXMATRIX& world, std::vector<D3DXVECTOR3*>& normals);
 
+// The same ray at the battle's stage map; no map, no hit.
+RayCastResult CastRayAtMap(const D3DXVECTOR3& origin, const D3DXVECTOR3& direction);
+// The map's unit normal of a face a map ray hit, or null when the table has
+// no entry for it.
+const D3DXVECTOR3* MapNormalOf(DWORD face);
+
 // Frees every normal of the table and empties it.
 void ClearFaceNormals(std::vector<D3DXVECTOR3*>& normals);

@@ -3,6 +3,7 @@
 #include "app/Application.h"
 #include "app/GraphicsDevice.h"
 #include "platform/system/Win32.h"
+#include "enemy/EnemyBase.h"
 #include "player/MapCollision.h"
 #include "render/ModelTable.h"
 #include "render/StageObject.h"
@@ -46,15 +47,13 @@ D3DXVECTOR3 TranslationOf(const D3DXMATRIX& matrix) { return D3DXVECTOR3(matrix.
 
 }  // namespace
 
-CGame::CGame() {
-	D3DXMatrixIdentity(&robotWorld);
-	Init();
-}
+CGame::CGame() { Init(); }
 
 CGame::~CGame() {
 	fadeTexture.Release();
 	screenTarget.Release();
 	music.Release();
+	player.Release();
 	backTexture.Release();
 }
 
@@ -85,7 +84,7 @@ void CGame::Init() {
 	if (sceneManager != nullptr) {
 		sceneManager->map.BuildFaceNormals();
 	}
-	// The robot's Initialise joins here with the robot.
+	player.Initialise();
 	music.Load(MUSIC_FILE);
 
 	const D3DPRESENT_PARAMETERS& present = GraphicsDevice::Get().presentParameters;
@@ -97,7 +96,13 @@ void CGame::Init() {
 	endCounter = 0;
 	fadeAlpha = 0;
 	ending = false;
-	// Each enemy's first step before the first frame is drawn joins here.
+	battleFrames = 0;
+	// Each enemy takes one step before the first frame is drawn.
+	if (sceneManager != nullptr) {
+		for (EnemyBase* enemy : sceneManager->enemies) {
+			enemy->Update(player);
+		}
+	}
 }
 
 void CGame::SetUpLightAndProjection() const {
@@ -119,16 +124,18 @@ int32_t CGame::Update() {
 		return id;
 	}
 	Application& application = Application::Get();
+	++battleFrames;
 	UpdateEnemies();
+	DeleteGoneEnemies();
 	if (sceneManager->enemies.size() <= LIFT_ENEMY_LIMIT) {
 		for (StageObject* object : sceneManager->stageObjects) {
 			object->Update();
 		}
 	}
-	// The robot's Update joins here with the robot.
-	camera.PushHistory(robotWorld);
+	player.Update();
+	camera.PushHistory(player.world);
 
-	if (sceneManager->enemies.empty()) {
+	if (!EnemiesRemain()) {
 		application.battleFailed = false;
 		ending = true;
 	}
@@ -139,17 +146,51 @@ int32_t CGame::Update() {
 	if (endCounter >= ENDING_FRAMES) {
 		return SCENE_RESULT;
 	}
-	// The failure test on the robot's hit points joins here with the robot:
-	// it turns fadeTexture red and sets battleFailed and ending.
+	if (player.hitPoints <= 0.0f) {
+		fadeTexture.Fill(FADE_RED, 0);
+		application.battleFailed = true;
+		ending = true;
+	}
 	if (IsKeyDown(VK_ESCAPE) && AskReturnToTitle()) {
 		return SCENE_TITLE;
 	}
 	return SCENE_GAME;
 }
 
-// Each enemy's Update, and the removal of those whose exists flag cleared,
-// join here with the enemy classes.
-void CGame::UpdateEnemies() {}
+// The length is read at every step: a missile the boss launches in this
+// pass is updated in it too.
+void CGame::UpdateEnemies() {
+	std::vector<EnemyBase*>& enemies = sceneManager->enemies;
+	for (size_t i = 0; i < enemies.size(); ++i) {
+		enemies[i]->Update(player);
+	}
+}
+
+void CGame::DeleteGoneEnemies() {
+	std::vector<EnemyBase*>& enemies = sceneManager->enemies;
+	size_t kept = 0;
+	for (EnemyBase* enemy : enemies) {
+		if (enemy->exists) {
+			enemies[kept++] = enemy;
+		} else {
+			delete enemy;
+		}
+	}
+	enemies.resize(kept);
+}
+
+// The enemy kinds have not joined the stage yet: an empty stage holds the
+// battle open for its first frames so the robot can be seen and steered.
+bool CGame::EnemiesRemain() const {
+	return !sceneManager->enemies.empty() || battleFrames < EMPTY_STAGE_FRAMES;
+}
+
+void CGame::DeleteEnemies() {
+	for (EnemyBase* enemy : sceneManager->enemies) {
+		delete enemy;
+	}
+	sceneManager->enemies.clear();
+}
 
 bool CGame::AskReturnToTitle() const {
 	return MessageBoxA(Application::Get().window, RETURN_QUESTION, CONFIRM_CAPTION,
@@ -159,7 +200,12 @@ bool CGame::AskReturnToTitle() const {
 void CGame::Draw() {
 	BeginFrame();
 	BeginShadowPass();
-	// The robot's and every enemy's shadow draws join here with their classes.
+	player.DrawShadow();
+	if (sceneManager != nullptr) {
+		for (EnemyBase* enemy : sceneManager->enemies) {
+			enemy->DrawShadow();
+		}
+	}
 	EndShadowPass();
 	DrawMainPass();
 	DrawGlow();
@@ -234,7 +280,7 @@ void CGame::BeginShadowPass() {
 	D3DLIGHT9 light{};
 	GraphicsDevice::Get().GetLight(&light, 0);
 	const D3DXVECTOR3 direction(light.Direction);
-	const D3DXVECTOR3 eye = TranslationOf(robotWorld) - SHADOW_EYE_DISTANCE * direction;
+	const D3DXVECTOR3 eye = player.Position() - SHADOW_EYE_DISTANCE * direction;
 	Application::Get().shadowMap.Begin(eye);
 }
 
@@ -253,7 +299,10 @@ void CGame::DrawMainPass() {
 		return;
 	}
 	sceneManager->map.Draw();
-	// The robot's and every enemy's draws join here with their classes.
+	player.Draw();
+	for (EnemyBase* enemy : sceneManager->enemies) {
+		enemy->Draw(player);
+	}
 	for (const StageObject* object : sceneManager->stageObjects) {
 		object->Draw();
 	}
@@ -277,7 +326,7 @@ void CGame::DrawOverlay() {
 	D3DXMATRIX atTopLeft;
 	D3DXMatrixTranslation(&atTopLeft, 0.0f, 0.0f, 1.0f);
 	graphics.DrawSprite(&backTexture, 0xFFFFFFFF, &atTopLeft);
-	// The robot's HUD joins here with the robot.
+	player.DrawHud();
 	if (ending) {
 		const Application& application = Application::Get();
 		graphics.DrawSpriteStretched(&fadeTexture, 0, 0, application.clientWidth, application.clientHeight,
@@ -297,11 +346,9 @@ void CGame::Uninit() {
 		sceneManager->map.Release();
 	}
 	backTexture.Release();
-	// The robot's Release joins here with the robot.
+	player.Release();
 	if (sceneManager != nullptr) {
-		// The enemies' deletion through their virtual destructor joins here
-		// with the enemy classes; until then the battle creates none.
-		sceneManager->enemies.clear();
+		DeleteEnemies();
 		for (StageObject* object : sceneManager->stageObjects) {
 			object->Release();
 			delete object;

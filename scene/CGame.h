@@ -5,15 +5,17 @@
 // the player's hit points at zero a failure; either fades the screen for
 // 120 frames before the result scene.
 //
-// The robot, the enemies and the HUD join with their own classes.
-
 #include "app/Texture.h"
 #include "audio/Sound.h"
+#include "player/PlayerMech.h"
 #include "scene/Camera.h"
 #include "scene/SceneBase.h"
 
 #include <cstdint>
 
+// Until the enemy kinds join, a battle without enemies is won this many
+// frames after it starts.
+constexpr int32_t EMPTY_STAGE_FRAMES = 120;
 // Frames from the deciding frame to the result scene.
 constexpr int32_t ENDING_FRAMES = 120;
 // The fade overlay's alpha rises this much a frame of the ending.
@@ -45,21 +47,23 @@ public:
 
 	Camera camera;
 	Texture backTexture;
+	PlayerMech player;
 	Sound music;
 	Texture screenTarget;
 	Texture fadeTexture;
 	int32_t endCounter = 0;
 	int32_t fadeAlpha = 0;
 	bool ending = false;
-	// The robot's world matrix as the camera history records it and the
-	// shadow camera centres on it: the start matrix (at the origin, facing
-	// +z) until the robot itself exists.
-	D3DXMATRIX robotWorld;
+	// Battle frames updated so far.
+	int32_t battleFrames = 0;
 
 private:
 	void SetUpLightAndProjection() const;
 	void SetFrameParameters() const;
 	void UpdateEnemies();
+	void DeleteGoneEnemies();
+	void DeleteEnemies();
+	bool EnemiesRemain() const;
 	static void RestoreBackBuffer();
 	bool AskReturnToTitle() const;
 };

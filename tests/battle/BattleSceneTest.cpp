@@ -164,6 +164,11 @@ TEST_F(BattleSceneTest, WithNoEnemyLeftTheSuccessEndingSwitchesToTheResultAfter1
 	CGame& game = StartBattle();
 	ASSERT_TRUE(manager->enemies.empty());
 	Application& application = Application::Get();
+	// The empty stage is held open for its first frames, then won.
+	for (int update = 1; update < EMPTY_STAGE_FRAMES; ++update) {
+		ASSERT_EQ(game.Update(), SCENE_GAME) << "update " << update;
+		ASSERT_FALSE(game.ending) << "update " << update;
+	}
 	for (int update = 1; update < ENDING_FRAMES; ++update) {
 		// The success test runs every frame and clears a failure set meanwhile.
 		application.battleFailed = true;

@@ -1,5 +1,5 @@
 // The whole loop a player sees: title, a click, the loading picture, the
-// battle (won at once while the stage holds no enemies), its fade, the
+// battle (won 120 frames in while the stage holds no enemies), its fade, the
 // success picture, a click, the title again. Once in process through the
 // game's own scene manager, and once through vortane-run with the input
 // script kept beside this file. Both rest on the stage holding no enemies:
@@ -24,8 +24,9 @@ namespace {
 
 // The frames the script's two clicks give (see full_loop.txt).
 constexpr int BATTLE_STARTS = 66;
-constexpr int RESULT_STARTS = 186;
-constexpr int TITLE_RETURNS = 260;
+constexpr int RESULT_STARTS = 305;
+constexpr int TITLE_RETURNS = 380;
+constexpr int LOOP_FRAMES = 390;
 
 class SceneLoopTest : public SceneDeviceTest {
 protected:
@@ -56,14 +57,14 @@ TEST_F(SceneLoopTest, TitleBattleResultTitleThroughTheGamesSceneManager) {
 	ASSERT_NE(sceneManager->scene, nullptr);
 	backend.SetKey(10, VK_LBUTTON, true);
 	backend.SetKey(11, VK_LBUTTON, false);
-	backend.SetKey(200, VK_LBUTTON, true);
-	backend.SetKey(201, VK_LBUTTON, false);
+	backend.SetKey(320, VK_LBUTTON, true);
+	backend.SetKey(321, VK_LBUTTON, false);
 
 	// The frame at which each scene became current.
 	std::map<int, int32_t> switches;
 	int32_t current = sceneManager->scene->id;
 	switches[-1] = current;
-	for (int frame = 0; frame < 270; ++frame) {
+	for (int frame = 0; frame < LOOP_FRAMES; ++frame) {
 		sceneManager->Update();
 		ASSERT_NE(sceneManager->scene, nullptr) << frame;
 		if (sceneManager->scene->id != current) {
@@ -132,11 +133,11 @@ TEST(SceneLoopRunnerTest, TheRunnerTracesTitleBattleResultTitleFrameByFrame) {
 	const std::filesystem::path script = std::filesystem::path(__FILE__).parent_path() / "full_loop.txt";
 	ASSERT_TRUE(std::filesystem::exists(script)) << script;
 	const RunOutput output =
-		RunRunner("--frames 270 --seed 5 --json --trace-scenes --input '" + script.string() + "'");
+		RunRunner("--frames " + std::to_string(LOOP_FRAMES) + " --seed 5 --json --trace-scenes --input '" + script.string() + "'");
 	ASSERT_EQ(output.exitCode, 0) << output.text;
 	const std::vector<int> scenes = TracedScenes(output.text);
-	ASSERT_EQ(scenes.size(), 270u) << output.text;
-	for (int frame = 0; frame < 270; ++frame) {
+	ASSERT_EQ(scenes.size(), size_t(LOOP_FRAMES)) << output.text;
+	for (int frame = 0; frame < LOOP_FRAMES; ++frame) {
 		const int expected = frame < BATTLE_STARTS   ? SCENE_TITLE
 		                     : frame < RESULT_STARTS ? SCENE_GAME
 		                     : frame < TITLE_RETURNS ? SCENE_RESULT

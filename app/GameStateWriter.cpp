@@ -1,0 +1,88 @@
+#include "app/GameStateWriter.h"
+
+#include "app/Application.h"
+#include "enemy/EnemyBase.h"
+#include "player/PlayerMech.h"
+#include "scene/CGame.h"
+#include "scene/SceneManager.h"
+
+#include "player/Ammo.h"
+
+#include <cxxabi.h>
+
+#include <algorithm>
+
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+#include <typeinfo>
+
+namespace {
+
+// Shortest text that reads back as the same float, so traces compare exactly.
+std::string Number(float value) {
+	char text[32];
+	std::snprintf(text, sizeof(text), "%.9g", static_cast<double>(value));
+	return text;
+}
+
+std::string Vector(float x, float y, float z) { return "[" + Number(x) + "," + Number(y) + "," + Number(z) + "]"; }
+
+const char* Bool(bool value) { return value ? "true" : "false"; }
+
+// The enemy's class name as written in the source.
+std::string KindOf(const EnemyBase& enemy) {
+	const char* mangled = typeid(enemy).name();
+	int status = 0;
+	char* plain = abi::__cxa_demangle(mangled, nullptr, nullptr, &status);
+	std::string name = status == 0 && plain != nullptr ? plain : mangled;
+	std::free(plain);
+	return name;
+}
+
+size_t ShotsInFlight(const PlayerMech& player) {
+	return static_cast<size_t>(
+		std::count_if(player.shots.begin(), player.shots.end(), [](const Ammo* shot) { return shot->active; }));
+}
+
+void WriteEnemy(std::ostringstream& json, const EnemyBase& enemy) {
+	json << "{\"kind\":\"" << KindOf(enemy) << "\",\"hitPoints\":" << enemy.hitPoints
+	     << ",\"alive\":" << Bool(enemy.alive) << ",\"position\":" << Vector(enemy.world._41, enemy.world._42, enemy.world._43)
+	     << "}";
+}
+
+}  // namespace
+
+const CGame* GameStateWriter::CurrentBattle() {
+	if (sceneManager == nullptr || sceneManager->scene == nullptr) {
+		return nullptr;
+	}
+	return dynamic_cast<const CGame*>(sceneManager->scene);
+}
+
+std::string GameStateWriter::BattleFields() {
+	const CGame* game = CurrentBattle();
+	return game != nullptr ? BattleFields(*game) : std::string();
+}
+
+std::string GameStateWriter::BattleFields(const CGame& game) {
+	const PlayerMech& player = game.player;
+	const Application& application = Application::Get();
+	std::ostringstream json;
+	json << ",\"playerHitPoints\":" << Number(player.hitPoints)
+	     << ",\"playerPosition\":" << Vector(player.world._41, player.world._42, player.world._43)
+	     << ",\"playerYaw\":" << Number(player.yaw) << ",\"aimPitch\":" << Number(player.aimPitch)
+	     << ",\"viewPitch\":" << Number(application.viewPitch) << ",\"moving\":" << Bool(player.moving)
+	     << ",\"shots\":" << ShotsInFlight(player) << ",\"plasmaCharge\":" << player.plasma.charge
+	     << ",\"plasmaActive\":" << Bool(player.plasma.active);
+	const size_t count = sceneManager != nullptr ? sceneManager->enemies.size() : 0;
+	json << ",\"enemies\":" << count << ",\"enemyList\":[";
+	for (size_t i = 0; i < count; ++i) {
+		if (i > 0) {
+			json << ",";
+		}
+		WriteEnemy(json, *sceneManager->enemies[i]);
+	}
+	json << "]";
+	return json.str();
+}
