@@ -133,4 +133,109 @@ TEST_F(RunnerTest, BadInputAndBadArgumentsStopBeforeTheGameStarts) {
 	EXPECT_NE(outcome.output.find("usage:"), std::string::npos);
 }
 
+// The trace's lines for one frame each, read back by field.
+struct TraceLine {
+	std::string text;
+
+	std::string Field(const std::string& name) const {
+		const std::string key = "\"" + name + "\":";
+		const size_t at = text.find(key);
+		if (at == std::string::npos) {
+			return "";
+		}
+		const size_t start = at + key.size();
+		size_t end = start;
+		int depth = 0;
+		for (; end < text.size(); ++end) {
+			const char c = text[end];
+			if (c == '[' || c == '{') {
+				++depth;
+			} else if (c == ']' || c == '}') {
+				if (depth == 0) {
+					break;
+				}
+				--depth;
+			} else if (c == ',' && depth == 0) {
+				break;
+			}
+		}
+		return text.substr(start, end - start);
+	}
+	float Number(const std::string& name) const { return std::stof(Field(name)); }
+	// Component i of a [x,y,z] field.
+	float Component(const std::string& name, int i) const {
+		std::string list = Field(name);
+		list = list.substr(1, list.size() - 2);
+		for (int skip = 0; skip < i; ++skip) {
+			list = list.substr(list.find(',') + 1);
+		}
+		return std::stof(list);
+	}
+};
+
+std::vector<TraceLine> ReadTrace(const fs::path& path) {
+	std::ifstream file(path);
+	std::vector<TraceLine> lines;
+	for (std::string line; std::getline(file, line);) {
+		lines.push_back(TraceLine{line});
+	}
+	return lines;
+}
+
+// Click at 10: the battle starts in frame 66 and first updates in 67.
+constexpr int FIRST_BATTLE_UPDATE = 67;
+
+TEST_F(RunnerTest, TheTraceFollowsTheRobotFrameByFrameAndTheReportEndsOnIt) {
+	// W from the battle's first update: the robot walks a unit a frame
+	// without counting as a change, so it is not "moving" until W comes again.
+	const std::string input = WriteInput(
+		"answer no\n10 down LBUTTON\n11 up LBUTTON\n67 down W\n100 up W\n105 down W\n106 move 70 0\n");
+	const fs::path trace = folder / "trace.jsonl";
+	const Outcome outcome = RunRunner("--frames 110 --seed 3 --json --input " + input + " --trace " + trace.string());
+	ASSERT_EQ(outcome.exitCode, 0) << outcome.output;
+
+	const std::vector<TraceLine> lines = ReadTrace(trace);
+	ASSERT_EQ(lines.size(), 110u);
+	for (size_t frame = 0; frame < lines.size(); ++frame) {
+		ASSERT_EQ(lines[frame].Field("frame"), std::to_string(frame));
+		// The battle's fields appear with the battle and never carry timing.
+		const bool battle = lines[frame].Field("scene") == "2";
+		EXPECT_EQ(battle, frame >= 66u) << lines[frame].text;
+		EXPECT_EQ(lines[frame].Field("playerHitPoints").empty(), !battle) << lines[frame].text;
+		EXPECT_EQ(lines[frame].Field("timing"), "");
+	}
+	const TraceLine& walking = lines[90];
+	EXPECT_EQ(walking.Field("moving"), "false");
+	EXPECT_EQ(walking.Field("enemies"), "0");
+	EXPECT_EQ(walking.Field("enemyList"), "[]");
+	EXPECT_EQ(walking.Number("playerHitPoints"), 300.0f);
+	EXPECT_EQ(walking.Number("plasmaCharge"), 400.0f);
+	EXPECT_EQ(walking.Field("plasmaActive"), "false");
+	EXPECT_EQ(walking.Field("shots"), "0");
+	EXPECT_EQ(walking.Number("aimPitch"), 25.0f);
+	for (int frame = 80; frame + 1 < 100; ++frame) {
+		EXPECT_EQ(lines[frame + 1].Component("playerPosition", 2) - lines[frame].Component("playerPosition", 2), 1.0f)
+			<< "frame " << frame;
+	}
+	EXPECT_EQ(lines[90].Component("playerPosition", 2), float(90 - FIRST_BATTLE_UPDATE + 1));
+	EXPECT_EQ(lines[105].Field("moving"), "true");
+	// 70 pixels right is a 10 degree turn.
+	EXPECT_EQ(lines[105].Number("playerYaw"), 0.0f);
+	EXPECT_NEAR(lines[106].Number("playerYaw"), 10.0f, 1e-5f);
+
+	// The report's battle fields are the last frame's.
+	const size_t report = outcome.output.find("{\"frames\":110,\"scene\":2,\"battleFailed\":false,");
+	ASSERT_NE(report, std::string::npos) << outcome.output;
+	const TraceLine json{outcome.output.substr(report)};
+	EXPECT_EQ(json.Field("playerPosition"), lines.back().Field("playerPosition"));
+	EXPECT_EQ(json.Field("playerYaw"), lines.back().Field("playerYaw"));
+	EXPECT_NE(json.Field("timing"), "");
+}
+
+TEST_F(RunnerTest, ATraceThatCannotBeWrittenStopsTheRun) {
+	const Outcome outcome = RunRunner("--frames 5 --trace " + (folder / "no" / "such" / "trace.jsonl").string());
+	EXPECT_EQ(outcome.exitCode, 1);
+	EXPECT_NE(outcome.output.find("cannot write the trace file"), std::string::npos) << outcome.output;
+}
+
 }  // namespace
