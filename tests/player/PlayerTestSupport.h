@@ -15,9 +15,29 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace player_test {
+
+// The largest element difference of two matrices.
+inline float MaxDifference(const D3DXMATRIX& a, const D3DXMATRIX& b) {
+	float largest = 0.0f;
+	for (int row = 0; row < 4; ++row) {
+		for (int column = 0; column < 4; ++column) {
+			largest = std::max(largest, std::fabs(a.m[row][column] - b.m[row][column]));
+		}
+	}
+	return largest;
+}
+
+// child in the frame of parent: the local matrix that child = local x parent.
+inline D3DXMATRIX RelativeTo(const D3DXMATRIX& child, const D3DXMATRIX& parent) {
+	D3DXMATRIX inverse;
+	D3DXMatrixInverse(&inverse, nullptr, &parent);
+	return child * inverse;
+}
 
 class StillEnemy : public EnemyBase {
 public:
@@ -81,6 +101,20 @@ protected:
 			backend.AdvanceFrame();
 		}
 	}
+
+	// Whole battle frames as the scene runs them: enemies, the lift while at
+	// most one enemy is left, then the robot. Returns the last frame's scene.
+	int32_t UpdateBattle(int frames = 1) {
+		int32_t next = SCENE_GAME;
+		for (int i = 0; i < frames; ++i) {
+			next = game->Update();
+			backend.AdvanceFrame();
+		}
+		return next;
+	}
+
+	// Cursor motion in pixels, seen by the current frame's update.
+	void MoveCursor(int dx, int dy) { backend.MoveCursor(backend.Frame(), dx, dy); }
 
 	// Holds or releases a key or button from the current frame on.
 	void Press(int virtualKey) { backend.SetKey(backend.Frame(), virtualKey, true); }
