@@ -10,17 +10,29 @@
 
 namespace {
 
-SDL_Scancode ScancodeOf(int virtualKey) {
-	if (virtualKey == VK_ESCAPE) {
-		return SDL_SCANCODE_ESCAPE;
+// The virtual key behind a key position, by layout-independent scancode as
+// a Windows game expects of its letter keys; 0 for keys the game never reads.
+int VirtualKeyOf(SDL_Scancode scancode) {
+	if (scancode == SDL_SCANCODE_ESCAPE) {
+		return VK_ESCAPE;
 	}
-	if (virtualKey >= 'A' && virtualKey <= 'Z') {
-		return static_cast<SDL_Scancode>(SDL_SCANCODE_A + (virtualKey - 'A'));
+	if (scancode >= SDL_SCANCODE_A && scancode <= SDL_SCANCODE_Z) {
+		return 'A' + (scancode - SDL_SCANCODE_A);
 	}
-	if (virtualKey >= '0' && virtualKey <= '9') {
-		return virtualKey == '0' ? SDL_SCANCODE_0 : static_cast<SDL_Scancode>(SDL_SCANCODE_1 + (virtualKey - '1'));
+	if (scancode >= SDL_SCANCODE_1 && scancode <= SDL_SCANCODE_9) {
+		return '1' + (scancode - SDL_SCANCODE_1);
 	}
-	return SDL_SCANCODE_UNKNOWN;
+	if (scancode == SDL_SCANCODE_0) {
+		return '0';
+	}
+	return 0;
+}
+
+int VirtualKeyOfButton(Uint8 button) {
+	if (button == SDL_BUTTON_LEFT) {
+		return VK_LBUTTON;
+	}
+	return button == SDL_BUTTON_RIGHT ? VK_RBUTTON : 0;
 }
 
 // SDL's X11 message box picks its fonts for the current locale, and the
@@ -52,6 +64,12 @@ void SdlSystemBackend::PumpMessages() {
 		switch (event.type) {
 		case SDL_WINDOWEVENT:
 			HandleWindowEvent(event.window, closePosted);
+			break;
+		case SDL_KEYDOWN:
+		case SDL_KEYUP:
+		case SDL_MOUSEBUTTONDOWN:
+		case SDL_MOUSEBUTTONUP:
+			HandleInputEvent(event);
 			break;
 		case SDL_QUIT:
 			// A terminal's Ctrl+C or the session ending: ask as a close would,
@@ -85,23 +103,29 @@ void SdlSystemBackend::HandleWindowEvent(const SDL_WindowEvent& event, bool& clo
 	}
 }
 
-bool SdlSystemBackend::IsKeyDown(int virtualKey) {
-	if (virtualKey == VK_LBUTTON || virtualKey == VK_RBUTTON) {
-		const Uint32 buttons = SDL_GetMouseState(nullptr, nullptr);
-		return (buttons & (virtualKey == VK_LBUTTON ? SDL_BUTTON_LMASK : SDL_BUTTON_RMASK)) != 0;
+void SdlSystemBackend::HandleInputEvent(const SDL_Event& event) {
+	const bool isKey = event.type == SDL_KEYDOWN || event.type == SDL_KEYUP;
+	const int virtualKey = isKey ? VirtualKeyOf(event.key.keysym.scancode) : VirtualKeyOfButton(event.button.button);
+	if (virtualKey == 0) {
+		return;
 	}
-	const SDL_Scancode scancode = ScancodeOf(virtualKey);
-	if (scancode == SDL_SCANCODE_UNKNOWN) {
-		return false;
+	if (event.type == SDL_KEYDOWN || event.type == SDL_MOUSEBUTTONDOWN) {
+		latch.Press(virtualKey);
+	} else {
+		latch.Release(virtualKey);
 	}
-	int count = 0;
-	const Uint8* keys = SDL_GetKeyboardState(&count);
-	return scancode < count && keys[scancode] != 0;
 }
 
+// No pump here: the main loop polls Escape before it pumps and the scene
+// after, so a tap collected by the pump reaches the scene's poll.
+bool SdlSystemBackend::IsKeyDown(int virtualKey) { return latch.Poll(virtualKey); }
+
+// Pumps without taking events: SDL keeps the global pointer and relative
+// motion as of the last events read, and the key events stay queued for
+// PumpMessages.
 POINT SdlSystemBackend::CursorPosition() {
+	SDL_PumpEvents();
 	if (relativeMode) {
-		SDL_PumpEvents();
 		int dx = 0, dy = 0;
 		SDL_GetRelativeMouseState(&dx, &dy);
 		relativeMotion.x += dx;
@@ -142,6 +166,12 @@ void SdlSystemBackend::SetRelativeMode(bool relative) {
 		if (SDL_SetRelativeMouseMode(SDL_TRUE) != 0) {
 			return;
 		}
+		// Where SDL emulates relative mode by warping, it takes the first
+		// motion after for the pointer's first position and drops it. A warp
+		// in relative mode moves nothing but gives SDL that position.
+		int x = 0, y = 0;
+		SDL_GetMouseState(&x, &y);
+		SDL_WarpMouseInWindow(nullptr, x, y);
 		relativeBase = here;
 		relativeMotion = POINT{0, 0};
 		SDL_GetRelativeMouseState(nullptr, nullptr);
@@ -190,8 +220,10 @@ int SdlSystemBackend::ShowMessageBox(HWND owner, const std::string& text, const 
 	int pressed = -1;
 	const bool shown = SDL_ShowMessageBox(&box, &pressed) == 0;
 	SetRelativeMode(wasRelative);
-	// Keys released while the box had the focus never reached the game window.
+	// Keys released while the box had the focus never reached the game
+	// window, and presses made to answer it are not the game's.
 	SDL_ResetKeyboard();
+	latch.Reset();
 	if (!shown || pressed < 0) {
 		return defaultAnswer;
 	}

@@ -1,12 +1,18 @@
 #pragma once
-// The desktop: SDL events become window messages, SDL's keyboard and mouse
-// state answer the key queries, message boxes are SDL's.
+// The desktop: SDL events become window messages, message boxes are SDL's.
 //
-// Where a hidden cursor could not be warped reliably (Wayland, some X
-// servers), the backend uses SDL's relative mouse mode instead and reports
-// the last position set plus the motion since, which is what a game that
-// re-centres the cursor every frame reads on Windows.
+// Key and button events collected by PumpMessages feed an InputLatch, which
+// answers IsKeyDown: held keys, plus a press since the key's previous poll,
+// so a click shorter than a frame is still seen by the next poll.
+//
+// A visible cursor is SDL's global pointer, warped by SetCursorPosition. A
+// hidden one uses SDL's relative mouse mode where SDL has one (X11 with
+// XInput2, Wayland, where warping a hidden cursor is unreliable or
+// impossible) and reports the last position set plus the motion since,
+// which is what a game that re-centres the cursor every frame reads on
+// Windows.
 
+#include "platform/system/InputLatch.h"
 #include "platform/system/SystemBackend.h"
 
 #include <SDL.h>
@@ -24,8 +30,10 @@ public:
 
 private:
 	void HandleWindowEvent(const SDL_WindowEvent& event, bool& closePosted);
+	void HandleInputEvent(const SDL_Event& event);
 	void SetRelativeMode(bool relative);
 
+	InputLatch latch;
 	bool relativeMode = false;
 	POINT relativeBase = {0, 0};   // the last position set, or where relative mode began
 	POINT relativeMotion = {0, 0};  // motion since relativeBase
