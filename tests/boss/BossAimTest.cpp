@@ -70,10 +70,10 @@ TEST_F(BossAimTest, APlayerJustInRangeDrawsGunFireEveryFourthFrameFromTheSpinnin
 	ASSERT_EQ(boss->projectiles.size(), 1u);
 	EXPECT_EQ(boss->projectiles[0]->kind, AMMO_BOSS);
 	// The shot and the plasma leave from the arms as posed this frame.
-	EXPECT_LT(player_test::MaxDifference(boss->projectiles[0]->world, boss->partMatrixB), 1e-6f);
+	EXPECT_LT(MatrixDifference(boss->projectiles[0]->world, boss->partMatrixB), 1e-6f);
 	EXPECT_TRUE(boss->plasma.active);
 	EXPECT_EQ(boss->plasma.ownerKind, PLASMA_OWNER_BOSS);
-	EXPECT_LT(player_test::MaxDifference(boss->plasma.world, boss->partMatrixA), 1e-6f);
+	EXPECT_LT(MatrixDifference(boss->plasma.world, boss->partMatrixA), 1e-6f);
 	EXPECT_EQ(boss->plasma.charge, 0);
 
 	int fired = 1;
@@ -94,7 +94,7 @@ TEST_F(BossAimTest, APlayerJustInRangeDrawsGunFireEveryFourthFrameFromTheSpinnin
 	boss->UpdatePose();
 	D3DXMATRIX roll;
 	D3DXMatrixRotationZ(&roll, spin * DEGREE);
-	EXPECT_LT(player_test::MaxDifference(player_test::RelativeTo(spun, boss->partMatrixB), roll), 1e-4f);
+	EXPECT_LT(MatrixDifference(Relative(spun, boss->partMatrixB), roll), 1e-4f);
 }
 
 // The player's direction from the op for a heading, in the op's own terms.

@@ -12,7 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace boss_test {
 
@@ -23,6 +25,24 @@ inline D3DXVECTOR3 TranslationOf(const D3DXMATRIX& m) { return D3DXVECTOR3(m._41
 inline float Distance(const D3DXVECTOR3& a, const D3DXVECTOR3& b) {
 	const D3DXVECTOR3 d = a - b;
 	return D3DXVec3Length(&d);
+}
+
+// The largest element difference of two matrices.
+inline float MatrixDifference(const D3DXMATRIX& a, const D3DXMATRIX& b) {
+	float largest = 0.0f;
+	for (int row = 0; row < 4; ++row) {
+		for (int column = 0; column < 4; ++column) {
+			largest = std::fmax(largest, std::fabs(a.m[row][column] - b.m[row][column]));
+		}
+	}
+	return largest;
+}
+
+// child in the frame of parent: the local matrix that child = local x parent.
+inline D3DXMATRIX Relative(const D3DXMATRIX& child, const D3DXMATRIX& parent) {
+	D3DXMATRIX inverse;
+	D3DXMatrixInverse(&inverse, nullptr, &parent);
+	return child * inverse;
 }
 
 // The direction a matrix faces: its local -z axis.
@@ -81,6 +101,24 @@ protected:
 		StepPlayer(60);
 	}
 
+	// Where the robot stands to draw a missile, and where it stands aside
+	// out of range afterwards (floor all round; no wall on either line).
+	static constexpr float NEAR_X = 2000.0f, NEAR_Z = 1850.0f;
+	static constexpr float ASIDE_X = 1950.0f, ASIDE_Z = 1820.0f;
+
+	// One battle frame with the robot in range and the launch due: the boss
+	// sends a missile up. The robot then stands aside, out of range.
+	Missile* LaunchMissile() {
+		StandRobot(NEAR_X, NEAR_Z);
+		boss->missileTimer = std::max(boss->hitPoints, 150);
+		const size_t before = Missiles().size();
+		launchedFrom = Player().Position();
+		UpdateBattle();
+		EXPECT_EQ(Missiles().size(), before + 1);
+		StandRobot(ASIDE_X, ASIDE_Z);
+		return Missiles().empty() ? nullptr : Missiles().back();
+	}
+
 	// The missiles in the enemy list, in order.
 	std::vector<Missile*> Missiles() const {
 		std::vector<Missile*> missiles;
@@ -100,6 +138,7 @@ protected:
 	static int Plays(const GameEffect& effect) { return effect.CurrentHandle() + 1; }
 
 	Boss_Tank* boss = nullptr;
+	D3DXVECTOR3 launchedFrom;
 };
 
 }  // namespace boss_test
