@@ -4,7 +4,7 @@
 
 #include "platform/gpu/GpuHooks.h"
 #include "platform/image/Image.h"
-#include "tests/player/PlayerTestSupport.h"
+#include "tests/weapons/WeaponsTestSupport.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,6 +14,7 @@
 #include <vector>
 
 using namespace player_test;
+using namespace weapons_test;
 
 namespace {
 
@@ -68,10 +69,10 @@ const char* const DARK_ICON = "data/Texture/Game/Plasma_Black.png";
 // The tint texel's own alpha.
 constexpr double TINT_TEXEL_ALPHA = 0x64 / 255.0;
 
-class HudTest : public BattleTest {
+class HudTest : public WeaponTest {
 protected:
 	void SetUp() override {
-		BattleTest::SetUp();
+		WeaponTest::SetUp();
 		if (IsSkipped()) {
 			return;
 		}

@@ -12,7 +12,7 @@ using namespace weapons_test;
 
 namespace {
 
-class EnemyShotTest : public BattleTest {};
+class EnemyShotTest : public WeaponTest {};
 
 // What the C generator gives for the spread, x drawn before y.
 D3DXVECTOR3 ExpectedSpread(unsigned seed, float forward) {

@@ -10,6 +10,7 @@
 
 using namespace player_test;
 using namespace loopback;
+using namespace weapons_test;
 
 namespace {
 
@@ -19,14 +20,14 @@ double Decibels(double ratio) { return 20.0 * std::log10(ratio); }
 
 // The battle's sounds are made on the loopback device, which must be open
 // before the battle loads them.
-class GunSoundTest : public BattleTest {
+class GunSoundTest : public WeaponTest {
 protected:
 	void SetUp() override {
 		if (!OpenLoopbackAudioForTests(RATE)) {
 			GTEST_SKIP() << "no OpenAL loopback device";
 		}
 		loopbackOpen = true;
-		BattleTest::SetUp();
+		WeaponTest::SetUp();
 	}
 
 	void TearDown() override {

@@ -11,10 +11,10 @@ using namespace weapons_test;
 
 namespace {
 
-class GunTest : public BattleTest {
+class GunTest : public WeaponTest {
 protected:
 	void SetUp() override {
-		BattleTest::SetUp();
+		WeaponTest::SetUp();
 		if (IsSkipped()) {
 			return;
 		}
@@ -183,7 +183,7 @@ TEST_F(GunTest, AShotWithTheMapFarAheadMovesFiveAFrameAlongItsOwnMinusXFor51Fram
 }
 
 // Shots placed by hand 5 to the +x of a point, so one move brings them there.
-class GunHitTest : public BattleTest {
+class GunHitTest : public WeaponTest {
 protected:
 	// Moves the shot onto target and scores it there.
 	static void ShootAt(Ammo& shot, const D3DXVECTOR3& target) {

@@ -11,10 +11,10 @@ using namespace weapons_test;
 
 namespace {
 
-class PlasmaFireTest : public BattleTest {
+class PlasmaFireTest : public WeaponTest {
 protected:
 	void SetUp() override {
-		BattleTest::SetUp();
+		WeaponTest::SetUp();
 		if (IsSkipped()) {
 			return;
 		}
@@ -102,7 +102,7 @@ TEST_F(PlasmaFireTest, TheShotLeavesFromThePlasmaLaunchMatrix) {
 }
 
 // A launcher of the test's own, outside the robot, over the battle's enemies.
-class PlasmaLauncherTest : public BattleTest {
+class PlasmaLauncherTest : public WeaponTest {
 protected:
 	void TearDown() override {
 		launcher.Release();

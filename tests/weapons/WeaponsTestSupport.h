@@ -34,6 +34,26 @@ inline float Distance(const D3DXVECTOR3& a, const D3DXVECTOR3& b) {
 		EXPECT_NEAR(a_.z, e_.z, tolerance);                          \
 	} while (0)
 
+// The weapon and HUD tests place their own targets: whatever the stage
+// spawned is taken away before they start.
+inline void RemoveAllEnemies(SceneManager& manager) {
+	for (EnemyBase* enemy : manager.enemies) {
+		delete enemy;
+	}
+	manager.enemies.clear();
+}
+
+// A battle with nothing in it but what the test places.
+class WeaponTest : public player_test::BattleTest {
+protected:
+	void SetUp() override {
+		BattleTest::SetUp();
+		if (!IsSkipped() && manager != nullptr) {
+			RemoveAllEnemies(*manager);
+		}
+	}
+};
+
 // High above the stage nothing lies sideways; the floor lies 1020 below.
 const D3DXVECTOR3 HIGH_ABOVE_STAGE(0.0f, 1000.0f, 0.0f);
 
