@@ -1,7 +1,11 @@
 #include "app/GameStateWriter.h"
 
 #include "app/Application.h"
+#include "enemy/Boss_Tank.h"
 #include "enemy/EnemyBase.h"
+#include "enemy/Missile.h"
+#include "enemy/Turret.h"
+#include "enemy/Two_Leg.h"
 #include "player/PlayerMech.h"
 #include "scene/CGame.h"
 #include "scene/SceneManager.h"
@@ -40,15 +44,29 @@ std::string KindOf(const EnemyBase& enemy) {
 	return name;
 }
 
-size_t ShotsInFlight(const PlayerMech& player) {
-	return static_cast<size_t>(
-		std::count_if(player.shots.begin(), player.shots.end(), [](const Ammo* shot) { return shot->active; }));
+size_t InFlight(const std::vector<Ammo*>& shots) {
+	return static_cast<size_t>(std::count_if(shots.begin(), shots.end(), [](const Ammo* shot) { return shot->active; }));
+}
+
+// What a reader needs to follow each kind's fight.
+void WriteKindState(std::ostringstream& json, const EnemyBase& enemy) {
+	if (dynamic_cast<const Two_Leg*>(&enemy) != nullptr) {
+		json << ",\"walking\":" << Bool(enemy.walking);
+	} else if (const Turret* turret = dynamic_cast<const Turret*>(&enemy)) {
+		json << ",\"beamTimer\":" << turret->beamTimer;
+	} else if (const Boss_Tank* boss = dynamic_cast<const Boss_Tank*>(&enemy)) {
+		json << ",\"missileTimer\":" << boss->missileTimer << ",\"plasmaActive\":" << Bool(boss->plasma.active);
+	} else if (dynamic_cast<const Missile*>(&enemy) != nullptr) {
+		json << ",\"phase\":" << enemy.phase;
+	}
 }
 
 void WriteEnemy(std::ostringstream& json, const EnemyBase& enemy) {
 	json << "{\"kind\":\"" << KindOf(enemy) << "\",\"hitPoints\":" << enemy.hitPoints
 	     << ",\"alive\":" << Bool(enemy.alive) << ",\"position\":" << Vector(enemy.world._41, enemy.world._42, enemy.world._43)
-	     << "}";
+	     << ",\"attacking\":" << Bool(enemy.attacking);
+	WriteKindState(json, enemy);
+	json << ",\"projectiles\":" << InFlight(enemy.projectiles) << "}";
 }
 
 }  // namespace
@@ -73,7 +91,7 @@ std::string GameStateWriter::BattleFields(const CGame& game) {
 	     << ",\"playerPosition\":" << Vector(player.world._41, player.world._42, player.world._43)
 	     << ",\"playerYaw\":" << Number(player.yaw) << ",\"aimPitch\":" << Number(player.aimPitch)
 	     << ",\"viewPitch\":" << Number(application.viewPitch) << ",\"moving\":" << Bool(player.moving)
-	     << ",\"shots\":" << ShotsInFlight(player) << ",\"plasmaCharge\":" << player.plasma.charge
+	     << ",\"shots\":" << InFlight(player.shots) << ",\"plasmaCharge\":" << player.plasma.charge
 	     << ",\"plasmaActive\":" << Bool(player.plasma.active);
 	const size_t count = sceneManager != nullptr ? sceneManager->enemies.size() : 0;
 	json << ",\"enemies\":" << count << ",\"enemyList\":[";

@@ -3,13 +3,17 @@
 #include "app/Application.h"
 #include "app/GraphicsDevice.h"
 #include "platform/system/Win32.h"
+#include "enemy/Boss_Tank.h"
 #include "enemy/EnemyBase.h"
+#include "enemy/Turret.h"
+#include "enemy/Two_Leg.h"
 #include "player/MapCollision.h"
 #include "render/ModelTable.h"
 #include "render/StageObject.h"
 #include "scene/SceneManager.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 
@@ -22,6 +26,7 @@ const char* const RETURN_QUESTION = "タイトルに戻りますか？";
 
 const D3DXVECTOR3 LIGHT_DIRECTION(0.5f, -1.0f, 1.0f);
 const D3DXVECTOR3 LIFT_POSITION(815.0f, 105.0f, 2158.0f);
+const D3DXVECTOR3 TURRET_POSITION(700.0f, 130.0f, 2166.0f);
 constexpr float FIELD_OF_VIEW = 1.0471976f;  // 60 degrees
 constexpr float NEAR_PLANE = 0.01f;
 constexpr float FAR_PLANE = 1000.0f;
@@ -74,7 +79,7 @@ void CGame::Init() {
 	modelTable->LoadAll();
 	if (sceneManager != nullptr) {
 		sceneManager->map.Load(MAP_FILE);
-		// The enemies' spawn table joins here with the enemy classes.
+		SpawnEnemies();
 		StageObject* lift = StageObject::Create(LIFT_FILE);
 		D3DXMatrixTranslation(&lift->world, LIFT_POSITION.x, LIFT_POSITION.y, LIFT_POSITION.z);
 		sceneManager->stageObjects.push_back(lift);
@@ -96,13 +101,42 @@ void CGame::Init() {
 	endCounter = 0;
 	fadeAlpha = 0;
 	ending = false;
-	battleFrames = 0;
 	// Each enemy takes one step before the first frame is drawn.
 	if (sceneManager != nullptr) {
 		for (EnemyBase* enemy : sceneManager->enemies) {
 			enemy->Update(player);
 		}
 	}
+}
+
+// The stage's enemies in list order. Each walker draws its place from the
+// generator after it is built, x before z: the same seed gives the same yard.
+void CGame::SpawnEnemies() {
+	std::vector<EnemyBase*>& enemies = sceneManager->enemies;
+	for (int i = 0; i < 2; ++i) {
+		Two_Leg* walker = new Two_Leg();
+		const float x = static_cast<float>(std::rand() % 50) - 140.0f - 50.0f;
+		const float z = static_cast<float>(std::rand() % 50) + 1.0f + 1400.0f;
+		D3DXMatrixTranslation(&walker->world, x, 100.0f, z);
+		enemies.push_back(walker);
+	}
+	for (int i = 0; i < 3; ++i) {
+		Two_Leg* walker = new Two_Leg();
+		const float x = static_cast<float>(std::rand() % 200) - 185.0f - 100.0f;
+		D3DXMatrixTranslation(&walker->world, x, 100.0f, 2000.0f);
+		enemies.push_back(walker);
+	}
+	for (int i = 0; i < 2; ++i) {
+		Two_Leg* walker = new Two_Leg();
+		const float x = static_cast<float>(std::rand() % 100) - 185.0f - 50.0f;
+		D3DXMatrixTranslation(&walker->world, x, 150.0f, 2150.0f);
+		enemies.push_back(walker);
+	}
+	Turret* turret = new Turret();
+	D3DXMatrixTranslation(&turret->world, TURRET_POSITION.x, TURRET_POSITION.y, TURRET_POSITION.z);
+	enemies.push_back(turret);
+	// The boss places itself.
+	enemies.push_back(new Boss_Tank());
 }
 
 void CGame::SetUpLightAndProjection() const {
@@ -124,7 +158,6 @@ int32_t CGame::Update() {
 		return id;
 	}
 	Application& application = Application::Get();
-	++battleFrames;
 	UpdateEnemies();
 	DeleteGoneEnemies();
 	if (sceneManager->enemies.size() <= LIFT_ENEMY_LIMIT) {
@@ -135,7 +168,7 @@ int32_t CGame::Update() {
 	player.Update();
 	camera.PushHistory(player.world);
 
-	if (!EnemiesRemain()) {
+	if (sceneManager->enemies.empty()) {
 		application.battleFailed = false;
 		ending = true;
 	}
@@ -177,12 +210,6 @@ void CGame::DeleteGoneEnemies() {
 		}
 	}
 	enemies.resize(kept);
-}
-
-// The enemy kinds have not joined the stage yet: an empty stage holds the
-// battle open for its first frames so the robot can be seen and steered.
-bool CGame::EnemiesRemain() const {
-	return !sceneManager->enemies.empty() || battleFrames < EMPTY_STAGE_FRAMES;
 }
 
 void CGame::DeleteEnemies() {

@@ -13,9 +13,6 @@
 
 #include <cstdint>
 
-// Until the enemy kinds join, a battle without enemies is won this many
-// frames after it starts.
-constexpr int32_t EMPTY_STAGE_FRAMES = 120;
 // Frames from the deciding frame to the result scene.
 constexpr int32_t ENDING_FRAMES = 120;
 // The fade overlay's alpha rises this much a frame of the ending.
@@ -54,16 +51,14 @@ public:
 	int32_t endCounter = 0;
 	int32_t fadeAlpha = 0;
 	bool ending = false;
-	// Battle frames updated so far.
-	int32_t battleFrames = 0;
 
 private:
 	void SetUpLightAndProjection() const;
+	void SpawnEnemies();
 	void SetFrameParameters() const;
 	void UpdateEnemies();
 	void DeleteGoneEnemies();
 	void DeleteEnemies();
-	bool EnemiesRemain() const;
 	static void RestoreBackBuffer();
 	bool AskReturnToTitle() const;
 };

@@ -206,8 +206,22 @@ TEST_F(RunnerTest, TheTraceFollowsTheRobotFrameByFrameAndTheReportEndsOnIt) {
 	}
 	const TraceLine& walking = lines[90];
 	EXPECT_EQ(walking.Field("moving"), "false");
-	EXPECT_EQ(walking.Field("enemies"), "0");
-	EXPECT_EQ(walking.Field("enemyList"), "[]");
+	// The whole stage: seven walkers, the turret, the boss, all far away.
+	EXPECT_EQ(walking.Field("enemies"), "9");
+	const std::string list = walking.Field("enemyList");
+	size_t walkers = 0;
+	for (size_t at = list.find("\"kind\":\"Two_Leg\""); at != std::string::npos;
+	     at = list.find("\"kind\":\"Two_Leg\"", at + 1)) {
+		++walkers;
+	}
+	EXPECT_EQ(walkers, 7u) << list;
+	EXPECT_NE(list.find("{\"kind\":\"Turret\",\"hitPoints\":60,\"alive\":true,\"position\":[700,"), std::string::npos)
+		<< list;
+	EXPECT_NE(list.find("\"beamTimer\":0,\"projectiles\":0}"), std::string::npos) << list;
+	EXPECT_NE(list.find("{\"kind\":\"Boss_Tank\",\"hitPoints\":300,\"alive\":true,\"position\":[2000,"),
+	          std::string::npos)
+		<< list;
+	EXPECT_NE(list.find("\"missileTimer\":0,\"plasmaActive\":false,\"projectiles\":0}]"), std::string::npos) << list;
 	EXPECT_EQ(walking.Number("playerHitPoints"), 300.0f);
 	EXPECT_EQ(walking.Number("plasmaCharge"), 400.0f);
 	EXPECT_EQ(walking.Field("plasmaActive"), "false");

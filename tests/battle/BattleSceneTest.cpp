@@ -4,6 +4,10 @@
 
 #include "app/Application.h"
 #include "app/GraphicsDevice.h"
+#include "enemy/Boss_Tank.h"
+#include "enemy/EnemyBase.h"
+#include "enemy/Turret.h"
+#include "enemy/Two_Leg.h"
 #include "platform/gpu/GpuHooks.h"
 #include "platform/system/ScriptedSystemBackend.h"
 #include "render/ModelTable.h"
@@ -14,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -85,6 +90,14 @@ protected:
 		return *static_cast<CGame*>(manager->scene);
 	}
 
+	// As if every enemy had just been destroyed and removed.
+	void ClearEnemies() {
+		for (EnemyBase* enemy : manager->enemies) {
+			delete enemy;
+		}
+		manager->enemies.clear();
+	}
+
 	ScriptedSystemBackend backend;
 	SceneManager* manager = nullptr;
 };
@@ -140,6 +153,72 @@ TEST_F(BattleSceneTest, InitBuildsTheStageAndResetsTheOutcomeAndTheView) {
 	EXPECT_FALSE(game.ending);
 }
 
+// The spawn table replayed with the C generator: walkers' x and z in the
+// order they are drawn, then the turret and the boss.
+struct Spawn {
+	const char* kind;
+	float x, z;
+};
+
+std::vector<Spawn> ExpectedSpawns() {
+	std::vector<Spawn> spawns;
+	for (int i = 0; i < 2; ++i) {
+		const float x = float(std::rand() % 50) - 190.0f;
+		const float z = float(std::rand() % 50) + 1401.0f;
+		spawns.push_back({"walker", x, z});
+	}
+	for (int i = 0; i < 3; ++i) {
+		spawns.push_back({"walker", float(std::rand() % 200) - 285.0f, 2000.0f});
+	}
+	for (int i = 0; i < 2; ++i) {
+		spawns.push_back({"walker", float(std::rand() % 100) - 235.0f, 2150.0f});
+	}
+	spawns.push_back({"turret", 700.0f, 2166.0f});
+	spawns.push_back({"boss", 2000.0f, 2150.0f});
+	return spawns;
+}
+
+void ExpectStage(const std::vector<EnemyBase*>& enemies, const std::vector<Spawn>& expected) {
+	ASSERT_EQ(enemies.size(), expected.size());
+	for (size_t i = 0; i < enemies.size(); ++i) {
+		const EnemyBase& enemy = *enemies[i];
+		const std::string kind = expected[i].kind;
+		EXPECT_EQ(dynamic_cast<const Two_Leg*>(&enemy) != nullptr, kind == "walker") << i;
+		EXPECT_EQ(dynamic_cast<const Turret*>(&enemy) != nullptr, kind == "turret") << i;
+		EXPECT_EQ(dynamic_cast<const Boss_Tank*>(&enemy) != nullptr, kind == "boss") << i;
+		// One step before the first frame: a fall, and walkers that overlap
+		// push apart by at most a quarter unit.
+		EXPECT_NEAR(enemy.world._41, expected[i].x, 0.3f) << i;
+		EXPECT_NEAR(enemy.world._43, expected[i].z, 0.3f) << i;
+		EXPECT_TRUE(enemy.alive) << i;
+	}
+}
+
+TEST_F(BattleSceneTest, TheStageSpawnsSevenWalkersTheTurretAndTheBossInTableOrder) {
+	std::srand(20261208);
+	const std::vector<Spawn> first = ExpectedSpawns();
+	std::srand(20261208);
+	StartBattle();
+	ExpectStage(manager->enemies, first);
+	// Each enemy took its first step in Init: the walkers fell from 100 or 150.
+	EXPECT_LT(manager->enemies[0]->world._42, 100.0f);
+	EXPECT_LT(manager->enemies[6]->world._42, 150.0f);
+
+	// A second battle draws on from where the generator is, not reseeded.
+	manager->SwitchTo(SCENE_RESULT);
+	const unsigned int next = unsigned(std::rand());
+	std::srand(20261208);
+	ExpectedSpawns();
+	ASSERT_EQ(unsigned(std::rand()), next) << "the first battle drew more than its spawn table";
+	std::srand(20261208);
+	ExpectedSpawns();
+	const std::vector<Spawn> second = ExpectedSpawns();
+	std::srand(20261208);
+	ExpectedSpawns();
+	StartBattle();
+	ExpectStage(manager->enemies, second);
+}
+
 TEST_F(BattleSceneTest, UninitEmptiesTheWorldAndASecondBattleFillsItAgain) {
 	StartBattle();
 	const size_t normals = manager->mapNormals.size();
@@ -162,13 +241,8 @@ TEST_F(BattleSceneTest, UninitEmptiesTheWorldAndASecondBattleFillsItAgain) {
 
 TEST_F(BattleSceneTest, WithNoEnemyLeftTheSuccessEndingSwitchesToTheResultAfter120Updates) {
 	CGame& game = StartBattle();
-	ASSERT_TRUE(manager->enemies.empty());
+	ClearEnemies();
 	Application& application = Application::Get();
-	// The empty stage is held open for its first frames, then won.
-	for (int update = 1; update < EMPTY_STAGE_FRAMES; ++update) {
-		ASSERT_EQ(game.Update(), SCENE_GAME) << "update " << update;
-		ASSERT_FALSE(game.ending) << "update " << update;
-	}
 	for (int update = 1; update < ENDING_FRAMES; ++update) {
 		// The success test runs every frame and clears a failure set meanwhile.
 		application.battleFailed = true;
@@ -187,6 +261,7 @@ TEST_F(BattleSceneTest, WithNoEnemyLeftTheSuccessEndingSwitchesToTheResultAfter1
 
 TEST_F(BattleSceneTest, TheLiftMovesOnceActiveWhileAtMostOneEnemyIsLeft) {
 	CGame& game = StartBattle();
+	ClearEnemies();
 	StageObject& lift = *manager->stageObjects[0];
 	game.Update();
 	EXPECT_FLOAT_EQ(lift.world._42, 105.0f);

@@ -75,6 +75,11 @@ protected:
 		sceneManager = manager;
 		manager->SwitchTo(SCENE_GAME);
 		game = static_cast<CGame*>(manager->scene);
+		// Tests place the enemies they need on an otherwise empty stage.
+		for (EnemyBase* enemy : manager->enemies) {
+			delete enemy;
+		}
+		manager->enemies.clear();
 	}
 
 	void TearDown() override {

@@ -1,10 +1,10 @@
 // The whole loop a player sees: title, a click, the loading picture, the
-// battle (won 120 frames in while the stage holds no enemies), its fade, the
-// success picture, a click, the title again. Once in process through the
-// game's own scene manager, and once through vortane-run with the input
-// script kept beside this file. Both rest on the stage holding no enemies:
-// once the spawn table fills it, the battle needs a script that wins it.
+// battle (won at once: the test clears the stage as if every enemy had been
+// destroyed), its fade, the success picture, a click, the title again,
+// through the game's own scene manager. And through vortane-run with the
+// input script kept beside this file: title, battle, Escape and Yes, title.
 
+#include "enemy/EnemyBase.h"
 #include "scene/CGame.h"
 #include "scene/Result.h"
 #include "scene/SceneManager.h"
@@ -24,9 +24,9 @@ namespace {
 
 // The frames the script's two clicks give (see full_loop.txt).
 constexpr int BATTLE_STARTS = 66;
-constexpr int RESULT_STARTS = 305;
-constexpr int TITLE_RETURNS = 380;
-constexpr int LOOP_FRAMES = 390;
+constexpr int RESULT_STARTS = 186;
+constexpr int TITLE_RETURNS = 260;
+constexpr int LOOP_FRAMES = 270;
 
 class SceneLoopTest : public SceneDeviceTest {
 protected:
@@ -57,8 +57,8 @@ TEST_F(SceneLoopTest, TitleBattleResultTitleThroughTheGamesSceneManager) {
 	ASSERT_NE(sceneManager->scene, nullptr);
 	backend.SetKey(10, VK_LBUTTON, true);
 	backend.SetKey(11, VK_LBUTTON, false);
-	backend.SetKey(320, VK_LBUTTON, true);
-	backend.SetKey(321, VK_LBUTTON, false);
+	backend.SetKey(200, VK_LBUTTON, true);
+	backend.SetKey(201, VK_LBUTTON, false);
 
 	// The frame at which each scene became current.
 	std::map<int, int32_t> switches;
@@ -70,6 +70,12 @@ TEST_F(SceneLoopTest, TitleBattleResultTitleThroughTheGamesSceneManager) {
 		if (sceneManager->scene->id != current) {
 			current = sceneManager->scene->id;
 			switches[frame] = current;
+			if (current == SCENE_GAME) {
+				for (EnemyBase* enemy : sceneManager->enemies) {
+					delete enemy;
+				}
+				sceneManager->enemies.clear();
+			}
 			// A new scene is drawn in its switch frame, before its first update.
 			sceneManager->Draw();
 		}
@@ -129,22 +135,23 @@ std::vector<int> TracedScenes(const std::string& text) {
 	return scenes;
 }
 
-TEST(SceneLoopRunnerTest, TheRunnerTracesTitleBattleResultTitleFrameByFrame) {
+TEST(SceneLoopRunnerTest, TheRunnerTracesTitleBattleAndBackToTheTitleFrameByFrame) {
+	// Escape in the battle at frame 100, answered Yes (see full_loop.txt).
+	constexpr int ESCAPED = 100;
+	constexpr int RUNNER_FRAMES = 130;
 	const std::filesystem::path script = std::filesystem::path(__FILE__).parent_path() / "full_loop.txt";
 	ASSERT_TRUE(std::filesystem::exists(script)) << script;
-	const RunOutput output =
-		RunRunner("--frames " + std::to_string(LOOP_FRAMES) + " --seed 5 --json --trace-scenes --input '" + script.string() + "'");
+	const RunOutput output = RunRunner("--frames " + std::to_string(RUNNER_FRAMES) +
+	                                   " --seed 5 --json --trace-scenes --input '" + script.string() + "'");
 	ASSERT_EQ(output.exitCode, 0) << output.text;
 	const std::vector<int> scenes = TracedScenes(output.text);
-	ASSERT_EQ(scenes.size(), size_t(LOOP_FRAMES)) << output.text;
-	for (int frame = 0; frame < LOOP_FRAMES; ++frame) {
-		const int expected = frame < BATTLE_STARTS   ? SCENE_TITLE
-		                     : frame < RESULT_STARTS ? SCENE_GAME
-		                     : frame < TITLE_RETURNS ? SCENE_RESULT
-		                                             : SCENE_TITLE;
+	ASSERT_EQ(scenes.size(), size_t(RUNNER_FRAMES)) << output.text;
+	for (int frame = 0; frame < RUNNER_FRAMES; ++frame) {
+		const int expected = frame >= BATTLE_STARTS && frame < ESCAPED ? SCENE_GAME : SCENE_TITLE;
 		ASSERT_EQ(scenes[frame], expected) << "frame " << frame;
 	}
-	EXPECT_NE(output.text.find("\"scene\":1,\"battleFailed\":false"), std::string::npos) << output.text;
+	EXPECT_NE(output.text.find("タイトルに戻りますか？ -> yes"), std::string::npos) << output.text;
+	EXPECT_NE(output.text.find("{\"frames\":130,\"scene\":1,"), std::string::npos) << output.text;
 }
 
 }  // namespace
