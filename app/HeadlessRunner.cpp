@@ -144,6 +144,7 @@ int HeadlessRunner::Run(std::ostream& out, std::ostream& errors) {
 	setenv("SDL_AUDIODRIVER", "dummy", 0);
 	setenv("ALSOFT_DRIVERS", "null", 0);
 
+	SetPixelWorkEnabled(!options.noRender);
 	script.ApplyTo(backend);
 	backend.SetRealTime(options.realTime);
 	SetSystemBackend(&backend);
@@ -181,6 +182,7 @@ int HeadlessRunner::Run(std::ostream& out, std::ostream& errors) {
 	}
 	application.SetFrameObserver(nullptr);
 	SetPresentHook(nullptr);
+	SetPixelWorkEnabled(true);
 	SetSystemBackend(nullptr);
 	return exitCode;
 }

@@ -38,7 +38,7 @@ bool ParseShot(const std::string& text, ShotRequest& shot, std::string& why) {
 }  // namespace
 
 const char* RunnerOptions::Usage() {
-	return "usage: vortane-run [--frames N] [--realtime] [--input FILE] [--shot N:PATH.png]... [--seed S] [--json] [--trace FILE] [--trace-scenes]";
+	return "usage: vortane-run [--frames N] [--realtime] [--input FILE] [--shot N:PATH.png]... [--seed S] [--json] [--trace FILE] [--trace-scenes] [--no-render]";
 }
 
 bool RunnerOptions::Parse(const std::vector<std::string>& arguments, RunnerOptions& options, std::string& why) {
@@ -79,12 +79,18 @@ bool RunnerOptions::Parse(const std::vector<std::string>& arguments, RunnerOptio
 			options.json = true;
 		} else if (argument == "--trace") {
 			options.traceFile = arguments[++i];
+		} else if (argument == "--no-render") {
+			options.noRender = true;
 		} else if (argument == "--trace-scenes") {
 			options.traceScenes = true;
 		} else {
 			why = "unknown argument '" + argument + "'";
 			return false;
 		}
+	}
+	if (options.noRender && !options.shots.empty()) {
+		why = "--shot needs pictures: leave out --no-render";
+		return false;
 	}
 	if (options.frames) {
 		for (const ShotRequest& shot : options.shots) {

@@ -1,7 +1,7 @@
 #pragma once
 // The headless runner's command line:
 //   vortane-run [--frames N] [--realtime] [--input FILE] [--shot N:PATH.png]...
-//               [--seed S] [--json] [--trace FILE] [--trace-scenes]
+//               [--seed S] [--json] [--trace FILE] [--trace-scenes] [--no-render]
 
 #include <cstdint>
 #include <optional>
@@ -22,6 +22,7 @@ struct RunnerOptions {
 	bool json = false;
 	bool traceScenes = false;  // print each presented frame's scene id
 	std::string traceFile;     // one JSON line of game state a frame
+	bool noRender = false;     // every game call, no pixel work
 
 	// False with the reason on a bad argument.
 	static bool Parse(const std::vector<std::string>& arguments, RunnerOptions& options, std::string& why);

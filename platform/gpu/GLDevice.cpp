@@ -297,6 +297,10 @@ bool GLDevice::CreateObjects(const D3DPRESENT_PARAMETERS& parameters) {
 	glBindVertexArray(vertexArray);
 	glGenBuffers(1, &userPointerBuffer);
 	glGenSamplers(GLsizei(MAX_STAGES), samplers);
+	if (!PixelWorkEnabled()) {
+		// Discards every primitive before rasterisation, and clears with them.
+		glEnable(GL_RASTERIZER_DISCARD);
+	}
 	anisotropy = epoxy_has_gl_extension("GL_EXT_texture_filter_anisotropic") ||
 	             epoxy_has_gl_extension("GL_ARB_texture_filter_anisotropic");
 	if (!fixedFunction.Create()) {

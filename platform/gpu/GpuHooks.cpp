@@ -10,7 +10,13 @@ std::function<void()>& PresentHookStorage() {
 	return hook;
 }
 
+bool pixelWorkEnabled = true;
+
 }  // namespace
+
+void SetPixelWorkEnabled(bool enabled) { pixelWorkEnabled = enabled; }
+
+bool PixelWorkEnabled() { return pixelWorkEnabled; }
 
 void SetPresentHook(std::function<void()> hook) { PresentHookStorage() = std::move(hook); }
 

@@ -12,6 +12,12 @@
 void SetPresentHook(std::function<void()> hook);
 const std::function<void()>& PresentHook();
 
+// Devices created while this is off rasterise nothing: every call keeps its
+// bookkeeping, but no fragment is shaded, no clear or draw touches a pixel.
+// For runs that need the game's frames and none of its pictures.
+void SetPixelWorkEnabled(bool enabled);
+bool PixelWorkEnabled();
+
 // Reads a colour render target (the back buffer, or a render-target texture's
 // surface): 8-bit RGBA, rows from top to bottom, alpha 255 for X formats.
 bool ReadRenderTargetPixels(IDirect3DSurface9* surface, std::vector<uint8_t>& rgba, UINT& width, UINT& height);

@@ -252,4 +252,71 @@ TEST_F(RunnerTest, ATraceThatCannotBeWrittenStopsTheRun) {
 	EXPECT_NE(outcome.output.find("cannot write the trace file"), std::string::npos) << outcome.output;
 }
 
+// The report's last battle state, for runs that need no frame-by-frame trace.
+TraceLine ReportOf(const std::string& output) {
+	const size_t at = output.find("{\"frames\":");
+	return TraceLine{at == std::string::npos ? "" : output.substr(at, output.find('\n', at) - at)};
+}
+
+TEST_F(RunnerTest, LeftAloneAtTheStartTheRobotOutlasts3000FramesWithEveryEnemyIdle) {
+	const std::string input = WriteInput("answer no\n10 down LBUTTON\n11 up LBUTTON\n");
+	const Outcome outcome = RunRunner("--frames 3067 --seed 11 --no-render --json --input " + input);
+	ASSERT_EQ(outcome.exitCode, 0) << outcome.output;
+	const TraceLine report = ReportOf(outcome.output);
+	ASSERT_EQ(report.Field("scene"), "2") << outcome.output;
+	EXPECT_EQ(report.Number("playerHitPoints"), 300.0f);
+	EXPECT_EQ(report.Field("enemies"), "9");
+	const std::string list = report.Field("enemyList");
+	EXPECT_EQ(list.find("\"attacking\":true"), std::string::npos) << list;
+	EXPECT_EQ(list.find("\"walking\":true"), std::string::npos) << list;
+	EXPECT_EQ(list.find("\"alive\":false"), std::string::npos) << list;
+}
+
+TEST_F(RunnerTest, WalkingTheRouteIntoTheWalkersYardGetsTheRobotShotAt) {
+	// Straight up the start corridor and the ramp to the yard's middle,
+	// about 240 from the first two walkers, then stand there.
+	const std::string input =
+		WriteInput("answer no\n10 down LBUTTON\n11 up LBUTTON\n67 down W\n1317 up W\n");
+	const fs::path trace = folder / "yard.jsonl";
+	const Outcome outcome =
+		RunRunner("--frames 1900 --seed 11 --no-render --json --input " + input + " --trace " + trace.string());
+	ASSERT_EQ(outcome.exitCode, 0) << outcome.output;
+	const std::vector<TraceLine> lines = ReadTrace(trace);
+	ASSERT_EQ(lines.size(), 1900u);
+	// Up the ramp into the yard, on its floor.
+	EXPECT_NEAR(lines[1317].Component("playerPosition", 2), 1250.0f, 1.0f);
+	EXPECT_NEAR(lines[1317].Component("playerPosition", 1), 40.0f + 15.0f - 0.05f, 0.5f);
+	const TraceLine& last = lines.back();
+	EXPECT_LT(last.Number("playerHitPoints"), 300.0f);
+	// The walkers came for it and fire from where they stand.
+	EXPECT_NE(last.Field("enemyList").find("\"kind\":\"Two_Leg\",\"hitPoints\":50,\"alive\":true"), std::string::npos);
+	bool walked = false, attacked = false;
+	for (const TraceLine& line : lines) {
+		const std::string list = line.Field("enemyList");
+		walked = walked || list.find("\"walking\":true") != std::string::npos;
+		attacked = attacked || list.find("\"attacking\":true") != std::string::npos;
+	}
+	EXPECT_TRUE(walked);
+	EXPECT_TRUE(attacked);
+}
+
+TEST_F(RunnerTest, WithoutPicturesARunGivesTheSameTraceAndRefusesShots) {
+	const std::string input = WriteInput(
+		"answer no\n10 down LBUTTON\n11 up LBUTTON\n70 down D\n90 up D\n90 down W\n95 down LBUTTON\n"
+		"100 move 30 -20\n110 down RBUTTON\n111 up RBUTTON\n");
+	const fs::path drawn = folder / "drawn.jsonl";
+	const fs::path blind = folder / "blind.jsonl";
+	ASSERT_EQ(RunRunner("--frames 160 --seed 4 --input " + input + " --trace " + drawn.string()).exitCode, 0);
+	ASSERT_EQ(RunRunner("--frames 160 --seed 4 --no-render --input " + input + " --trace " + blind.string()).exitCode, 0);
+	std::ifstream a(drawn), b(blind);
+	const std::string drawnText((std::istreambuf_iterator<char>(a)), std::istreambuf_iterator<char>());
+	const std::string blindText((std::istreambuf_iterator<char>(b)), std::istreambuf_iterator<char>());
+	ASSERT_FALSE(drawnText.empty());
+	EXPECT_EQ(drawnText, blindText);
+
+	const Outcome refused = RunRunner("--frames 5 --no-render --shot 4:" + (folder / "x.png").string());
+	EXPECT_EQ(refused.exitCode, 2);
+	EXPECT_NE(refused.output.find("--shot needs pictures"), std::string::npos) << refused.output;
+}
+
 }  // namespace
