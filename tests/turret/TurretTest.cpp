@@ -160,7 +160,7 @@ TEST_F(TurretTest, ACycleLasts500FramesAndTheCooledGunStartsTheNextAtOnce) {
 	EXPECT_EQ(turret->beamRadius, 1.0f);
 }
 
-TEST_F(TurretTest, ARobotFarBelowIsIgnoredAndARunningCycleGoesOn) {
+TEST_F(TurretTest, ARobotFarBelowIsIgnoredButARunningBeamStillHits) {
 	PlaceRobotAt(800.0f, 30.0f);
 	Player().world._42 = turret->world._42 - 10.5f;
 	const float startYaw = turret->yaw;
@@ -168,15 +168,21 @@ TEST_F(TurretTest, ARobotFarBelowIsIgnoredAndARunningCycleGoesOn) {
 	EXPECT_EQ(turret->yaw, startYaw);
 	EXPECT_FALSE(turret->attacking);
 
-	// Locked on, then the robot drops 20 below the turret: the cycle runs
-	// on without the turret thinking.
+	// Locked on, then the robot drops 20 below the turret's origin: the
+	// cycle runs on without the turret thinking, and 35 below the gun at
+	// 900 the beam's reach, 900 (1 - cos a), is about 0.68.
 	PlaceRobotOnBeam(900.0f);
 	RunTurret(1);
 	ASSERT_TRUE(turret->beamStarted);
 	Player().world._42 = turret->world._42 - 20.0f;
-	RunTurret(150);
-	EXPECT_TRUE(turret->beamStarted);
-	EXPECT_EQ(turret->beamTimer, 151);
+	RunTurret(139);
+	EXPECT_EQ(turret->beamTimer, 140);
+	EXPECT_EQ(Player().hitPoints, PLAYER_START_HIT_POINTS);
+	RunTurret(60);
+	// Hit while the radius still exceeds that reach: about 45 frames.
+	const float taken = PLAYER_START_HIT_POINTS - Player().hitPoints;
+	EXPECT_GT(taken, 1.5f * 40.0f);
+	EXPECT_LT(taken, 1.5f * 50.0f);
 }
 
 TEST_F(TurretTest, LeavingTheRangeAbandonsTheCycle) {
