@@ -30,7 +30,16 @@ std::string Number(float value) {
 	return text;
 }
 
-std::string Vector(float x, float y, float z) { return "[" + Number(x) + "," + Number(y) + "," + Number(z) + "]"; }
+std::string Vector(float x, float y, float z) {
+	std::string text = "[";
+	text += Number(x);
+	text += ',';
+	text += Number(y);
+	text += ',';
+	text += Number(z);
+	text += ']';
+	return text;
+}
 
 const char* Bool(bool value) { return value ? "true" : "false"; }
 
