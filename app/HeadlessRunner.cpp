@@ -5,6 +5,7 @@
 #include "app/GraphicsDevice.h"
 #include "platform/gpu/GpuHooks.h"
 #include "platform/image/Image.h"
+#include "platform/system/Win32.h"
 #include "scene/SceneBase.h"
 #include "scene/SceneManager.h"
 
@@ -80,6 +81,66 @@ void HeadlessRunner::WriteTrace(uint32_t frame) {
 	      << GameStateWriter::BattleFields() << "}\n";
 }
 
+bool HeadlessRunner::StartAutopilot(std::ostream& errors) {
+	if (!options.autopilot) {
+		return true;
+	}
+	std::string why;
+	if (!autopilot.LoadRoute(why)) {
+		errors << "vortane-run: the autopilot cannot start: " << why << "\n";
+		return false;
+	}
+	if (!options.recordFile.empty()) {
+		record.open(options.recordFile, std::ios::binary | std::ios::trunc);
+		if (!record) {
+			errors << "vortane-run: cannot write the record file " << options.recordFile << "\n";
+			return false;
+		}
+		record << "# vortane-run --autopilot\nanswer no\n";
+	}
+	// Windowed, as a person at a desk would answer.
+	backend.QueueAnswer(IDNO);
+	return true;
+}
+
+void HeadlessRunner::SetKey(uint32_t frame, int virtualKey, const char* name, bool down) {
+	backend.SetKey(frame, virtualKey, down);
+	if (record.is_open()) {
+		record << frame << (down ? " down " : " up ") << name << "\n";
+	}
+}
+
+void HeadlessRunner::Apply(uint32_t frame, const PilotInput& input) {
+	static const struct {
+		int key;
+		const char* name;
+	} moveKeys[] = {{'W', "W"}, {'A', "A"}, {'S', "S"}, {'D', "D"}};
+	// Releases first, so that no frame ever sees two move keys down.
+	for (const auto& move : moveKeys) {
+		if (held.moveKey == move.key && input.moveKey != move.key) {
+			SetKey(frame, move.key, move.name, false);
+		}
+	}
+	for (const auto& move : moveKeys) {
+		if (input.moveKey == move.key && held.moveKey != move.key) {
+			SetKey(frame, move.key, move.name, true);
+		}
+	}
+	if (input.fire != held.fire) {
+		SetKey(frame, VK_LBUTTON, "LBUTTON", input.fire);
+	}
+	if (input.plasma != held.plasma) {
+		SetKey(frame, VK_RBUTTON, "RBUTTON", input.plasma);
+	}
+	if (input.dx != 0 || input.dy != 0) {
+		backend.MoveCursor(frame, input.dx, input.dy);
+		if (record.is_open()) {
+			record << frame << " move " << input.dx << " " << input.dy << "\n";
+		}
+	}
+	held = input;
+}
+
 void HeadlessRunner::OnPresent(std::ostream& out) {
 	const uint32_t frame = backend.Frame();
 	if (trace.is_open()) {
@@ -102,6 +163,12 @@ void HeadlessRunner::OnPresent(std::ostream& out) {
 			shotFailures.push_back(shot.path + ": " + why);
 		}
 	}
+	if (options.autopilot) {
+		Apply(frame + 1, autopilot.Decide());
+		if (autopilot.Finished()) {
+			Application::Get().quitting = true;
+		}
+	}
 	backend.AdvanceFrame();
 	++presented;
 	if (options.frames && presented >= *options.frames) {
@@ -120,6 +187,10 @@ HeadlessRunner::Report HeadlessRunner::MakeReport() const {
 	report.update = stats.Update();
 	report.draw = stats.Draw();
 	report.frame = stats.Frame();
+	report.autopilot = options.autopilot;
+	report.won = autopilot.Won();
+	report.battleFrames = autopilot.BattleFrames();
+	report.playerHitPointsLeft = autopilot.HitPointsLeft();
 	return report;
 }
 
@@ -128,7 +199,14 @@ std::string HeadlessRunner::ReportJson(const Report& report) {
 	json << "{\"frames\":" << report.frames << ",\"scene\":" << report.scene
 	     << ",\"battleFailed\":" << (report.battleFailed ? "true" : "false") << report.battle << ",\"timing\":{\"update\":"
 	     << JsonSummary(report.update) << ",\"draw\":" << JsonSummary(report.draw)
-	     << ",\"frame\":" << JsonSummary(report.frame) << "}}";
+	     << ",\"frame\":" << JsonSummary(report.frame) << "}";
+	if (report.autopilot) {
+		char hitPoints[32];
+		std::snprintf(hitPoints, sizeof(hitPoints), "%.9g", static_cast<double>(report.playerHitPointsLeft));
+		json << ",\"won\":" << (report.won ? "true" : "false") << ",\"battleFrames\":" << report.battleFrames
+		     << ",\"playerHitPointsLeft\":" << hitPoints;
+	}
+	json << "}";
 	return json.str();
 }
 
@@ -136,7 +214,7 @@ int HeadlessRunner::Run(std::ostream& out, std::ostream& errors) {
 	if (!LoadInput(errors)) {
 		return 2;
 	}
-	if (!OpenTrace(errors)) {
+	if (!OpenTrace(errors) || !StartAutopilot(errors)) {
 		return 1;
 	}
 	// Headless unless the caller picked a driver, and silent.

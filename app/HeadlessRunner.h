@@ -3,6 +3,7 @@
 // ScriptedSystemBackend, for tests, tools and benchmarks. Frames are counted
 // by Present; the 16 ms pacing sleep is skipped unless real time is asked.
 
+#include "app/Autopilot.h"
 #include "app/FrameStats.h"
 #include "app/InputScript.h"
 #include "app/RunnerOptions.h"
@@ -25,6 +26,11 @@ public:
 		bool battleFailed = false;
 		std::string battle;  // the battle's fields while one runs
 		FrameStats::Summary update, draw, frame;
+		// With the autopilot: how its battle went.
+		bool autopilot = false;
+		bool won = false;
+		uint32_t battleFrames = 0;
+		float playerHitPointsLeft = 0.0f;
 	};
 	static std::string ReportJson(const Report& report);
 
@@ -33,6 +39,10 @@ private:
 	bool OpenTrace(std::ostream& errors);
 	void WriteTrace(uint32_t frame);
 	void OnPresent(std::ostream& out);
+	bool StartAutopilot(std::ostream& errors);
+	// Turns the autopilot's wishes for a frame into key changes and motion.
+	void Apply(uint32_t frame, const PilotInput& input);
+	void SetKey(uint32_t frame, int virtualKey, const char* name, bool down);
 	Report MakeReport() const;
 
 	RunnerOptions options;
@@ -42,4 +52,7 @@ private:
 	uint32_t presented = 0;
 	std::vector<std::string> shotFailures;
 	std::ofstream trace;
+	Autopilot autopilot;
+	PilotInput held;
+	std::ofstream record;
 };

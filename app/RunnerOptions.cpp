@@ -38,7 +38,7 @@ bool ParseShot(const std::string& text, ShotRequest& shot, std::string& why) {
 }  // namespace
 
 const char* RunnerOptions::Usage() {
-	return "usage: vortane-run [--frames N] [--realtime] [--input FILE] [--shot N:PATH.png]... [--seed S] [--json] [--trace FILE] [--trace-scenes] [--no-render]";
+	return "usage: vortane-run [--frames N] [--realtime] [--input FILE] [--shot N:PATH.png]... [--seed S] [--json] [--trace FILE] [--trace-scenes] [--no-render] [--autopilot [--record FILE]]";
 }
 
 bool RunnerOptions::Parse(const std::vector<std::string>& arguments, RunnerOptions& options, std::string& why) {
@@ -46,7 +46,7 @@ bool RunnerOptions::Parse(const std::vector<std::string>& arguments, RunnerOptio
 	for (size_t i = 0; i < arguments.size(); ++i) {
 		const std::string& argument = arguments[i];
 		const bool takesValue = argument == "--frames" || argument == "--input" || argument == "--shot" ||
-		                        argument == "--seed" || argument == "--trace";
+		                        argument == "--seed" || argument == "--trace" || argument == "--record";
 		if (takesValue && i + 1 >= arguments.size()) {
 			why = argument + " needs a value";
 			return false;
@@ -81,6 +81,10 @@ bool RunnerOptions::Parse(const std::vector<std::string>& arguments, RunnerOptio
 			options.traceFile = arguments[++i];
 		} else if (argument == "--no-render") {
 			options.noRender = true;
+		} else if (argument == "--autopilot") {
+			options.autopilot = true;
+		} else if (argument == "--record") {
+			options.recordFile = arguments[++i];
 		} else if (argument == "--trace-scenes") {
 			options.traceScenes = true;
 		} else {
@@ -90,6 +94,14 @@ bool RunnerOptions::Parse(const std::vector<std::string>& arguments, RunnerOptio
 	}
 	if (options.noRender && !options.shots.empty()) {
 		why = "--shot needs pictures: leave out --no-render";
+		return false;
+	}
+	if (options.autopilot && !options.inputFile.empty()) {
+		why = "--autopilot plays by itself: leave out --input";
+		return false;
+	}
+	if (!options.recordFile.empty() && !options.autopilot) {
+		why = "--record writes the autopilot's inputs: give --autopilot";
 		return false;
 	}
 	if (options.frames) {

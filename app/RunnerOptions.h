@@ -2,6 +2,7 @@
 // The headless runner's command line:
 //   vortane-run [--frames N] [--realtime] [--input FILE] [--shot N:PATH.png]...
 //               [--seed S] [--json] [--trace FILE] [--trace-scenes] [--no-render]
+//               [--autopilot [--record FILE]]
 
 #include <cstdint>
 #include <optional>
@@ -23,6 +24,8 @@ struct RunnerOptions {
 	bool traceScenes = false;  // print each presented frame's scene id
 	std::string traceFile;     // one JSON line of game state a frame
 	bool noRender = false;     // every game call, no pixel work
+	bool autopilot = false;    // the Autopilot plays instead of an input file
+	std::string recordFile;    // the autopilot's inputs, in the input file's grammar
 
 	// False with the reason on a bad argument.
 	static bool Parse(const std::vector<std::string>& arguments, RunnerOptions& options, std::string& why);

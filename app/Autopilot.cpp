@@ -1,0 +1,499 @@
+#include "app/Autopilot.h"
+
+#include "app/Application.h"
+#include "app/GameStateWriter.h"
+#include "enemy/Boss_Tank.h"
+#include "enemy/EnemyBase.h"
+#include "enemy/Turret.h"
+#include "enemy/Two_Leg.h"
+#include "player/MapCollision.h"
+#include "platform/system/DataPath.h"
+#include "scene/CGame.h"
+#include "scene/SceneBase.h"
+#include "scene/SceneManager.h"
+
+#include <algorithm>
+#include <cmath>
+#include <sstream>
+
+namespace {
+
+const char* const ROUTE_FILE = "data/map/Map_01.route";
+constexpr size_t MAX_ROUTE_BYTES = 64u * 1024u;
+// The robot's origin stands this far above the floor.
+constexpr float STANDING_HEIGHT = 15.0f;
+
+// Seven pixels of motion turn the robot or its aim by one degree.
+constexpr float PIXELS_PER_DEGREE = 7.0f;
+constexpr float LEVEL_AIM_PITCH = 25.0f;
+constexpr float RADIANS_PER_DEGREE = 0.017453292f;
+
+// A person takes in the title before clicking, and the result before
+// clicking it away.
+constexpr uint32_t TITLE_PAUSE = 30;
+constexpr uint32_t RESULT_PAUSE = 90;
+// A battle this long is not going anywhere.
+constexpr uint32_t BATTLE_FRAME_LIMIT = 40000;
+
+// The gun's shot travels 255 units; hold fire a little short of that.
+constexpr float GUN_REACH = 240.0f;
+// Holding the button fires every ten frames; a new press waits as long.
+constexpr uint32_t GUN_INTERVAL = 10;
+constexpr float WAYPOINT_REACHED = 6.0f;
+
+// Walkers open fire inside 130: keep them between these.
+constexpr float WALKER_TOO_CLOSE = 165.0f;
+constexpr float WALKER_FAR_ENOUGH = 225.0f;
+constexpr float WALKER_WAKE = 305.0f;
+
+// The turret's beam starts 140 frames into its cycle and hurts for 143 more.
+constexpr int32_t TURRET_CHARGE = 140;
+constexpr int32_t TURRET_HARMFUL_END = TURRET_CHARGE + 143;
+constexpr float TURRET_GUN_HEIGHT = 15.0f;
+constexpr float BEAM_CLEARANCE = 45.0f;
+
+constexpr float BOSS_REACH = 305.0f;
+constexpr float ORBIT_RADIUS = 215.0f;
+
+// Steps that would end nearer a wall than this are not taken.
+constexpr float WALL_MARGIN = 22.0f;
+constexpr uint32_t STUCK_LIMIT = 45;
+constexpr uint32_t SIDESTEP_FRAMES = 40;
+
+D3DXVECTOR3 Flat(const D3DXVECTOR3& v) { return D3DXVECTOR3(v.x, 0.0f, v.z); }
+
+float Length(const D3DXVECTOR3& v) { return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z); }
+
+D3DXVECTOR3 Normalised(const D3DXVECTOR3& v) {
+	const float length = Length(v);
+	return length > 1e-6f ? v / length : D3DXVECTOR3(0, 0, 0);
+}
+
+float Dot(const D3DXVECTOR3& a, const D3DXVECTOR3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+
+// Heading in degrees, turning from +z towards +x as the robot's yaw does.
+float Heading(const D3DXVECTOR3& v) { return std::atan2(v.x, v.z) / RADIANS_PER_DEGREE; }
+
+float Elevation(const D3DXVECTOR3& v) {
+	return std::atan2(v.y, std::sqrt(v.x * v.x + v.z * v.z)) / RADIANS_PER_DEGREE;
+}
+
+float Wrapped(float degrees) {
+	while (degrees > 180.0f) {
+		degrees -= 360.0f;
+	}
+	while (degrees < -180.0f) {
+		degrees += 360.0f;
+	}
+	return degrees;
+}
+
+D3DXVECTOR3 Row(const D3DXMATRIX& m, int row) {
+	switch (row) {
+	case 1: return D3DXVECTOR3(m._11, m._12, m._13);
+	case 3: return D3DXVECTOR3(m._31, m._32, m._33);
+	default: return D3DXVECTOR3(m._41, m._42, m._43);
+	}
+}
+
+bool IsWalker(const EnemyBase& enemy) { return dynamic_cast<const Two_Leg*>(&enemy) != nullptr; }
+bool IsTurret(const EnemyBase& enemy) { return dynamic_cast<const Turret*>(&enemy) != nullptr; }
+bool IsBoss(const EnemyBase& enemy) { return dynamic_cast<const Boss_Tank*>(&enemy) != nullptr; }
+
+const std::vector<EnemyBase*>& Enemies() {
+	static const std::vector<EnemyBase*> none;
+	return sceneManager != nullptr ? sceneManager->enemies : none;
+}
+
+// Keeps the hand's motion inside one frame's reach, direction unchanged.
+void LimitMotion(PilotInput& input) {
+	const float length = std::sqrt(static_cast<float>(input.dx * input.dx + input.dy * input.dy));
+	if (length <= static_cast<float>(Autopilot::MAX_CURSOR_STEP)) {
+		return;
+	}
+	const float scale = static_cast<float>(Autopilot::MAX_CURSOR_STEP) / length;
+	input.dx = static_cast<int>(static_cast<float>(input.dx) * scale);
+	input.dy = static_cast<int>(static_cast<float>(input.dy) * scale);
+}
+
+}  // namespace
+
+bool Autopilot::LoadRoute(std::string& why) {
+	std::vector<uint8_t> bytes;
+	if (!ReadDataFile(ROUTE_FILE, bytes, MAX_ROUTE_BYTES, why)) {
+		return false;
+	}
+	std::istringstream text(std::string(bytes.begin(), bytes.end()));
+	route.clear();
+	for (std::string line; std::getline(text, line);) {
+		if (line.empty() || line[0] == '#') {
+			continue;
+		}
+		std::istringstream fields(line);
+		Waypoint point;
+		std::string kind;
+		float x = 0, ground = 0, z = 0;
+		if (!(fields >> point.name >> kind >> x >> ground >> z) || (kind != "walk" && kind != "ride")) {
+			why = std::string(ROUTE_FILE) + ": bad line '" + line + "'";
+			return false;
+		}
+		point.ride = kind == "ride";
+		point.position = D3DXVECTOR3(x, ground + STANDING_HEIGHT, z);
+		route.push_back(point);
+	}
+	if (route.empty()) {
+		why = std::string(ROUTE_FILE) + " names no point";
+		return false;
+	}
+	return true;
+}
+
+PilotInput Autopilot::Decide() {
+	++frame;
+	const int32_t scene = sceneManager != nullptr && sceneManager->scene != nullptr ? sceneManager->scene->id : 0;
+	if (scene == SCENE_GAME) {
+		if (const CGame* game = GameStateWriter::CurrentBattle()) {
+			return DecideBattle(*game);
+		}
+	}
+	if (scene == SCENE_RESULT) {
+		return DecideResult();
+	}
+	if (scene == SCENE_TITLE) {
+		return DecideTitle();
+	}
+	return PilotInput{};
+}
+
+PilotInput Autopilot::DecideTitle() {
+	PilotInput input;
+	if (battleSeen) {
+		finished = true;  // back at the title: the run is over
+		return input;
+	}
+	++titleFrames;
+	input.fire = titleFrames == TITLE_PAUSE;
+	return input;
+}
+
+PilotInput Autopilot::DecideResult() {
+	PilotInput input;
+	if (resultFrames == 0) {
+		won = battleSeen && !Application::Get().battleFailed;
+	}
+	++resultFrames;
+	input.fire = resultFrames == RESULT_PAUSE;
+	finished = resultFrames > RESULT_PAUSE;
+	return input;
+}
+
+PilotInput Autopilot::DecideBattle(const CGame& game) {
+	battleSeen = true;
+	++battleFrames;
+	hitPointsLeft = game.player.hitPoints;
+	PilotInput input;
+	if (battleFrames > BATTLE_FRAME_LIMIT) {
+		finished = true;
+	}
+	if (game.ending || game.player.IsDead()) {
+		fireHeld = false;
+		return input;
+	}
+	const D3DXVECTOR3 position = game.player.Position();
+	D3DXVECTOR3 wish(0, 0, 0);
+	const EnemyBase* target = ChooseTarget(game);
+	if (target != nullptr) {
+		float error = 0.0f;
+		AimAt(game, Row(target->world, 4), input, error);
+		const D3DXVECTOR3 muzzle = Row(game.player.pose.muzzle, 4);
+		const float range = Length(Row(target->world, 4) - muzzle);
+		const bool clear = InSight(muzzle, Row(target->world, 4), static_cast<float>(target->bodyRadius));
+		HoldFire(error < 0.6f * static_cast<float>(target->bodyRadius) && range < GUN_REACH && clear, input);
+		wish = FightMove(game, *target);
+	} else {
+		HoldFire(false, input);
+		D3DXVECTOR3 goal;
+		if (RouteGoal(position, goal)) {
+			FaceTowards(game, goal, input);
+			wish = Flat(goal - position);
+			if (Length(wish) < 2.0f) {
+				wish = D3DXVECTOR3(0, 0, 0);
+			}
+		}
+	}
+	const D3DXVECTOR3 dodge = TurretDodge(game);
+	if (Length(dodge) > 0.0f) {
+		wish = dodge;
+	}
+	input.moveKey = KeyTowards(game, wish);
+	Unstick(position, input);
+	LimitMotion(input);
+	return input;
+}
+
+bool Autopilot::WalkersClear() const {
+	return std::none_of(Enemies().begin(), Enemies().end(),
+	                    [](const EnemyBase* enemy) { return enemy->alive && IsWalker(*enemy); });
+}
+
+bool Autopilot::UpperStageClear() const {
+	return std::none_of(Enemies().begin(), Enemies().end(), [](const EnemyBase* enemy) {
+		return enemy->alive && (IsWalker(*enemy) || IsTurret(*enemy));
+	});
+}
+
+const EnemyBase* Autopilot::NearestWalkerAlive(const D3DXVECTOR3& position) const {
+	const EnemyBase* nearest = nullptr;
+	float best = 1e30f;
+	for (const EnemyBase* enemy : Enemies()) {
+		if (!enemy->alive || !IsWalker(*enemy)) {
+			continue;
+		}
+		const float distance = Length(Row(enemy->world, 4) - position);
+		if (distance < best) {
+			best = distance;
+			nearest = enemy;
+		}
+	}
+	return nearest;
+}
+
+// The route point to head for. Leaving the yard waits for its walkers
+// (hunted down where they stand), and the lift waits for the whole upper
+// stage, since it only moves once the boss is the last enemy left.
+bool Autopilot::RouteGoal(const D3DXVECTOR3& position, D3DXVECTOR3& goal) {
+	while (nextWaypoint < route.size()) {
+		const Waypoint& point = route[nextWaypoint];
+		if (point.ride) {
+			goal = route[nextWaypoint - 1].position;
+			if (position.y < point.position.y + 2.0f) {
+				++nextWaypoint;
+				continue;
+			}
+			return true;
+		}
+		if (point.name == "plateau_ramp" && !WalkersClear()) {
+			if (const EnemyBase* walker = NearestWalkerAlive(position)) {
+				goal = Row(walker->world, 4);
+				return true;
+			}
+		}
+		if (point.name == "lift_top" && !UpperStageClear()) {
+			goal = route[nextWaypoint - 1].position;
+			return true;
+		}
+		if (Length(Flat(point.position - position)) < WAYPOINT_REACHED) {
+			++nextWaypoint;
+			continue;
+		}
+		goal = point.position;
+		return true;
+	}
+	return false;
+}
+
+// The nearest enemy worth the gun now: a walker that is awake or close, the
+// turret while the robot stands on its level, the boss inside its reach.
+// Enemies in sight come before those behind cover.
+const EnemyBase* Autopilot::ChooseTarget(const CGame& game) const {
+	const D3DXVECTOR3 position = game.player.Position();
+	const EnemyBase* best = nullptr;
+	float bestScore = 1e30f;
+	for (const EnemyBase* enemy : Enemies()) {
+		if (!enemy->alive || enemy->isMissile) {
+			continue;
+		}
+		const D3DXVECTOR3 at = Row(enemy->world, 4);
+		const float distance = Length(at - position);
+		bool wanted = false;
+		if (IsWalker(*enemy)) {
+			wanted = distance < WALKER_WAKE || enemy->walking || enemy->attacking;
+		} else if (IsTurret(*enemy)) {
+			wanted = distance < 420.0f && std::fabs(at.y - position.y) < 30.0f;
+		} else if (IsBoss(*enemy)) {
+			wanted = distance < BOSS_REACH + 40.0f;
+		}
+		if (!wanted) {
+			continue;
+		}
+		const float score = distance + (InSight(position, at, static_cast<float>(enemy->bodyRadius)) ? 0.0f : 400.0f);
+		if (score < bestScore) {
+			bestScore = score;
+			best = enemy;
+		}
+	}
+	return best;
+}
+
+bool Autopilot::InSight(const D3DXVECTOR3& from, const D3DXVECTOR3& to, float slack) const {
+	const D3DXVECTOR3 line = to - from;
+	const float length = Length(line);
+	if (length < 1e-3f) {
+		return true;
+	}
+	const RayCastResult hit = CastRayAtMap(from, line / length);
+	return !hit.hit || hit.distance >= length - slack;
+}
+
+// The shot leaves the muzzle along its -x axis; turn that axis onto the
+// point. The muzzle swings with the turn, so this closes in over frames.
+void Autopilot::AimAt(const CGame& game, const D3DXVECTOR3& point, PilotInput& input, float& error) const {
+	const D3DXMATRIX& muzzle = game.player.pose.muzzle;
+	const D3DXVECTOR3 shot = Normalised(-Row(muzzle, 1));
+	const D3DXVECTOR3 line = point - Row(muzzle, 4);
+	const float yawError = Wrapped(Heading(line) - Heading(shot));
+	const float pitchError = Elevation(line) - Elevation(shot);
+	input.dx = static_cast<int>(std::lround(yawError * PIXELS_PER_DEGREE));
+	input.dy = static_cast<int>(std::lround(-pitchError * PIXELS_PER_DEGREE));
+	const float cosine = std::clamp(Dot(shot, Normalised(line)), -1.0f, 1.0f);
+	error = Length(line) * std::sin(std::acos(cosine));
+	if (cosine < 0.0f) {
+		error = 1e30f;
+	}
+}
+
+// Walking somewhere with nothing to shoot: face the way, aim level.
+void Autopilot::FaceTowards(const CGame& game, const D3DXVECTOR3& point, PilotInput& input) const {
+	const D3DXVECTOR3 line = Flat(point - game.player.Position());
+	if (Length(line) < 2.0f) {
+		return;
+	}
+	const float yawError = Wrapped(Heading(line) - Heading(Row(game.player.world, 3)));
+	input.dx = static_cast<int>(std::lround(yawError * PIXELS_PER_DEGREE));
+	input.dy = static_cast<int>(std::lround((game.player.aimPitch - LEVEL_AIM_PITCH) * PIXELS_PER_DEGREE));
+}
+
+int Autopilot::KeyTowards(const CGame& game, const D3DXVECTOR3& wish) const {
+	const D3DXVECTOR3 want = Normalised(Flat(wish));
+	if (Length(want) < 0.5f) {
+		return 0;
+	}
+	const D3DXVECTOR3 forward = Normalised(Flat(Row(game.player.world, 3)));
+	const D3DXVECTOR3 right = Normalised(Flat(Row(game.player.world, 1)));
+	const struct {
+		int key;
+		D3DXVECTOR3 direction;
+	} moves[] = {{'W', forward}, {'D', right}, {'S', -forward}, {'A', -right}};
+	const D3DXVECTOR3 position = game.player.Position();
+	int bestKey = 0;
+	float bestScore = 0.3f;
+	for (const auto& move : moves) {
+		const float score = Dot(move.direction, want);
+		if (score <= bestScore) {
+			continue;
+		}
+		const RayCastResult wall = CastRayAtMap(position, move.direction);
+		if (wall.hit && wall.distance < WALL_MARGIN) {
+			continue;
+		}
+		bestScore = score;
+		bestKey = move.key;
+	}
+	return bestKey;
+}
+
+D3DXVECTOR3 Autopilot::FightMove(const CGame& game, const EnemyBase& target) const {
+	const D3DXVECTOR3 position = game.player.Position();
+	if (IsBoss(target)) {
+		return BossOrbit(game, target);
+	}
+	const D3DXVECTOR3 toTarget = Flat(Row(target.world, 4) - position);
+	if (IsTurret(target)) {
+		return Length(toTarget) > 190.0f ? toTarget : D3DXVECTOR3(0, 0, 0);
+	}
+	const D3DXVECTOR3 away = WalkerSpacing(position);
+	if (Length(away) > 0.0f) {
+		return away;
+	}
+	const bool clear = InSight(position, Row(target.world, 4), static_cast<float>(target.bodyRadius));
+	if (Length(toTarget) > WALKER_FAR_ENOUGH || !clear) {
+		return toTarget;
+	}
+	return D3DXVECTOR3(0, 0, 0);
+}
+
+// Away from every walker that has come inside its firing distance and a
+// margin, the nearest pushing hardest.
+D3DXVECTOR3 Autopilot::WalkerSpacing(const D3DXVECTOR3& position) const {
+	D3DXVECTOR3 away(0, 0, 0);
+	for (const EnemyBase* enemy : Enemies()) {
+		if (!enemy->alive || !IsWalker(*enemy)) {
+			continue;
+		}
+		const D3DXVECTOR3 from = Flat(position - Row(enemy->world, 4));
+		const float distance = Length(from);
+		if (distance < WALKER_TOO_CLOSE) {
+			away += Normalised(from) * (WALKER_TOO_CLOSE - distance + 1.0f);
+		}
+	}
+	return away;
+}
+
+// While the turret charges or its beam can still hurt, leave the beam's line
+// sideways; its aim is held for the whole cycle.
+D3DXVECTOR3 Autopilot::TurretDodge(const CGame& game) const {
+	for (const EnemyBase* enemy : Enemies()) {
+		const Turret* turret = dynamic_cast<const Turret*>(enemy);
+		if (turret == nullptr || !turret->alive || !turret->attacking || turret->beamTimer >= TURRET_HARMFUL_END) {
+			continue;
+		}
+		const D3DXVECTOR3 gun = Row(turret->world, 4) + D3DXVECTOR3(0, TURRET_GUN_HEIGHT, 0);
+		const D3DXVECTOR3 axis = Normalised(Flat(-Row(turret->world, 3)));
+		const D3DXVECTOR3 offset = Flat(game.player.Position() - gun);
+		const D3DXVECTOR3 across = offset - axis * Dot(offset, axis);
+		if (Dot(offset, axis) < 0.0f || Length(across) >= BEAM_CLEARANCE) {
+			continue;
+		}
+		if (Length(across) > 1.0f) {
+			return Normalised(across);
+		}
+		return D3DXVECTOR3(axis.z, 0.0f, -axis.x);
+	}
+	return D3DXVECTOR3(0, 0, 0);
+}
+
+// Circle the boss at gun range: its missiles fall where the robot stood at
+// launch, and its shots and plasma chase a moving mark.
+D3DXVECTOR3 Autopilot::BossOrbit(const CGame& game, const EnemyBase& boss) const {
+	const D3DXVECTOR3 fromBoss = Flat(game.player.Position() - Row(boss.world, 4));
+	const float radius = Length(fromBoss);
+	const D3DXVECTOR3 outward = Normalised(fromBoss);
+	const D3DXVECTOR3 tangent = D3DXVECTOR3(-outward.z, 0.0f, outward.x) * static_cast<float>(orbitSign);
+	const float correction = std::clamp((radius - ORBIT_RADIUS) / 20.0f, -1.5f, 1.5f);
+	return tangent - outward * correction;
+}
+
+// A key held without headway for a while gives way to a sidestep.
+void Autopilot::Unstick(const D3DXVECTOR3& position, PilotInput& input) {
+	if (sidestepFrames > 0) {
+		--sidestepFrames;
+		input.moveKey = sidestepKey;
+		lastProgress = position;
+		return;
+	}
+	if (input.moveKey == 0 || Length(Flat(position - lastProgress)) > 4.0f) {
+		lastProgress = position;
+		stuckFrames = 0;
+		return;
+	}
+	if (++stuckFrames < STUCK_LIMIT) {
+		return;
+	}
+	stuckFrames = 0;
+	sidestepFrames = SIDESTEP_FRAMES;
+	sidestepKey = input.moveKey == 'A' || input.moveKey == 'D' ? 'S' : (frame / STUCK_LIMIT) % 2 ? 'A' : 'D';
+	orbitSign = -orbitSign;
+	input.moveKey = sidestepKey;
+}
+
+// The button is held while the aim is good; a fresh press waits for the
+// gun's own interval, so pressing never outpaces holding.
+void Autopilot::HoldFire(bool wanted, PilotInput& input) {
+	if (!wanted) {
+		fireHeld = false;
+	} else if (!fireHeld && frame - lastPress >= GUN_INTERVAL) {
+		fireHeld = true;
+		lastPress = frame;
+	}
+	input.fire = fireHeld;
+}
