@@ -7,6 +7,7 @@
 #include "enemy/Turret.h"
 #include "enemy/Two_Leg.h"
 #include "player/MapCollision.h"
+#include "player/PlasmaLauncher.h"
 #include "platform/system/DataPath.h"
 #include "scene/CGame.h"
 #include "scene/SceneBase.h"
@@ -40,6 +41,9 @@ constexpr float GUN_REACH = 240.0f;
 // Holding the button fires every ten frames; a new press waits as long.
 constexpr uint32_t GUN_INTERVAL = 10;
 constexpr float WAYPOINT_REACHED = 6.0f;
+// The launcher fires at full charge; a shot this long in flight has missed.
+constexpr int32_t PLASMA_READY = 400;
+constexpr int PLASMA_FLIGHT_LIMIT = 150;
 
 // Walkers open fire inside 130: keep them between these.
 constexpr float WALKER_TOO_CLOSE = 165.0f;
@@ -91,6 +95,7 @@ float Wrapped(float degrees) {
 D3DXVECTOR3 Row(const D3DXMATRIX& m, int row) {
 	switch (row) {
 	case 1: return D3DXVECTOR3(m._11, m._12, m._13);
+	case 2: return D3DXVECTOR3(m._21, m._22, m._23);
 	case 3: return D3DXVECTOR3(m._31, m._32, m._33);
 	default: return D3DXVECTOR3(m._41, m._42, m._43);
 	}
@@ -209,6 +214,7 @@ PilotInput Autopilot::DecideBattle(const CGame& game) {
 		const float range = Length(Row(target->world, 4) - muzzle);
 		const bool clear = InSight(muzzle, Row(target->world, 4), static_cast<float>(target->bodyRadius));
 		HoldFire(error < 0.6f * static_cast<float>(target->bodyRadius) && range < GUN_REACH && clear, input);
+		input.plasma = PlasmaWouldHit(game, *target);
 		wish = FightMove(game, *target);
 	} else {
 		HoldFire(false, input);
@@ -333,6 +339,30 @@ bool Autopilot::InSight(const D3DXVECTOR3& from, const D3DXVECTOR3& to, float sl
 	}
 	const RayCastResult hit = CastRayAtMap(from, line / length);
 	return !hit.hit || hit.distance >= length - slack;
+}
+
+// The plasma shot flies 2 a frame along the launcher's -z axis and sinks
+// along its -y axis by 0.003 more each frame; it bursts on touching a body.
+bool Autopilot::PlasmaWouldHit(const CGame& game, const EnemyBase& target) const {
+	const PlasmaLauncher& plasma = game.player.plasma;
+	if (plasma.active || plasma.charge < PLASMA_READY) {
+		return false;
+	}
+	const D3DXMATRIX& launch = game.player.pose.plasmaLaunch;
+	const D3DXVECTOR3 forward = -Row(launch, 3);
+	const D3DXVECTOR3 down = -Row(launch, 2);
+	const D3DXVECTOR3 centre = Row(target.world, 4);
+	const float reach = static_cast<float>(target.bodyRadius) + 5.0f;
+	D3DXVECTOR3 shot = Row(launch, 4);
+	float drop = 0.0f;
+	for (int step = 0; step < PLASMA_FLIGHT_LIMIT; ++step) {
+		shot += forward * 2.0f + down * drop;
+		drop += 0.003f;
+		if (Length(shot - centre) < reach) {
+			return InSight(Row(launch, 4), shot, 2.0f);
+		}
+	}
+	return false;
 }
 
 // The shot leaves the muzzle along its -x axis; turn that axis onto the

@@ -6,7 +6,8 @@
 // the PilotInput the runner feeds the scripted backend.
 //
 // The plan: click the title, walk the stage's route, fight whatever is in
-// reach on the way (backing away from walkers so they cannot fire, stepping
+// reach on the way with the gun, and with the plasma when its arc would
+// land on the target (backing away from walkers so they cannot fire, stepping
 // out of the turret's line while it charges, circling the boss so that its
 // missiles fall behind), ride the lift once the upper stage is clear, and
 // click the result picture away.
@@ -64,6 +65,8 @@ private:
 	const EnemyBase* ChooseTarget(const CGame& game) const;
 	const EnemyBase* NearestWalkerAlive(const D3DXVECTOR3& position) const;
 	bool InSight(const D3DXVECTOR3& from, const D3DXVECTOR3& to, float slack) const;
+	// Whether a plasma shot launched now would burst on the target's body.
+	bool PlasmaWouldHit(const CGame& game, const EnemyBase& target) const;
 
 	// Mouse motion that turns the gun towards point; error is the miss
 	// distance the current aim would leave there.
