@@ -142,5 +142,7 @@ void Ammo::Draw() const {
 	}
 	ModelShader& shader = Application::Get().modelShader;
 	shader.SetWorld(world);
-	shader.DrawModel((*modelTable)[kind == AMMO_PLAYER ? MODEL_AMMO : MODEL_RED_AMMO]);
+	// Owners draw their shots one after another: batched, the technique is
+	// begun once for the run instead of once a shot.
+	shader.DrawBatched((*modelTable)[kind == AMMO_PLAYER ? MODEL_AMMO : MODEL_RED_AMMO]);
 }

@@ -1,6 +1,7 @@
 #include "render/ModelShader.h"
 
 #include "app/GraphicsDevice.h"
+#include "platform/gpu/GpuProgramBinding.h"
 #include "render/EffectLoader.h"
 #include "render/Model.h"
 
@@ -41,12 +42,52 @@ void ModelShader::SetWorld(const D3DXMATRIX& world) {
 }
 
 void ModelShader::DrawModel(const Model& model) {
+	EndBatch();
 	if (effect == nullptr) {
 		return;
 	}
 	effect->SetTechnique("Tech");
 	effect->Begin(nullptr, 0);
 	effect->BeginPass(0);
+	DrawSubsets(model);
+	effect->EndPass();
+	effect->End();
+}
+
+void ModelShader::DrawBatched(const Model& model) {
+	if (effect == nullptr) {
+		EndBatch();
+		return;
+	}
+	IDirect3DDevice9* device = GraphicsDevice::Get().device;
+	if (batchEffect == effect) {
+		// The batch's own draws below must not end it.
+		GpuSetPendingEnd(device, nullptr);
+	} else {
+		EndBatch();
+		effect->SetTechnique("Tech");
+		effect->Begin(nullptr, 0);
+		effect->BeginPass(0);
+		batchEffect = effect;
+		batchEffect->AddRef();
+	}
+	DrawSubsets(model);
+	GpuSetPendingEnd(device, [this] { EndBatch(); });
+}
+
+void ModelShader::EndBatch() {
+	if (batchEffect == nullptr) {
+		return;
+	}
+	ID3DXEffect* ending = batchEffect;
+	batchEffect = nullptr;
+	GpuSetPendingEnd(GraphicsDevice::Get().device, nullptr);
+	ending->EndPass();
+	ending->End();
+	ending->Release();
+}
+
+void ModelShader::DrawSubsets(const Model& model) {
 	for (int32_t i = 0; i < int32_t(model.materialCount); ++i) {
 		IDirect3DTexture9* texture = model.TextureOf(uint32_t(i));
 		effect->SetTexture("MateDiffuseTex", texture != nullptr ? texture : whiteTexture.texture);
@@ -63,11 +104,10 @@ void ModelShader::DrawModel(const Model& model) {
 			model.mesh->DrawSubset(DWORD(i));
 		}
 	}
-	effect->EndPass();
-	effect->End();
 }
 
 void ModelShader::DrawOutline(const Model& model, float size, const float* color) {
+	EndBatch();
 	if (effect == nullptr) {
 		return;
 	}
@@ -87,6 +127,7 @@ void ModelShader::DrawOutline(const Model& model, float size, const float* color
 }
 
 void ModelShader::Release() {
+	EndBatch();
 	SafeRelease(environmentMap);
 	SafeRelease(effect);
 	toonRamp.Release();

@@ -23,6 +23,13 @@ public:
 	void SetWorld(const D3DXMATRIX& world);
 	// Every subset with "Tech"; the caller has set "mW".
 	void DrawModel(const Model& model);
+	// The same draw, but "Tech" stays begun afterwards, so that a run of
+	// batched draws (a thousand shots) begins and ends it once and each
+	// draw only commits its parameters. The batch ends at this shader's
+	// next other call, at EndBatch, and before anything else touches the
+	// device; nothing drawn differs from DrawModel's.
+	void DrawBatched(const Model& model);
+	void EndBatch();
 	// Every subset with "OutlineTech": size in world units, color 4 floats.
 	void DrawOutline(const Model& model, float size, const float* color);
 	void Release();
@@ -32,6 +39,12 @@ public:
 	Texture toonRamp2;  // kept loaded, bound to nothing
 	Texture whiteTexture;  // stands in for a material without texture
 	IDirect3DCubeTexture9* environmentMap = nullptr;
+
+private:
+	// Material parameters, commit and draw for every subset, inside "Tech".
+	void DrawSubsets(const Model& model);
+
+	ID3DXEffect* batchEffect = nullptr;  // begun in "Tech" pass 0, one reference held
 };
 
 // Enemy parts are outlined this wide and in this colour; the robot never is.

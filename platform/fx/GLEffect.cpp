@@ -157,6 +157,8 @@ HRESULT GLEffect::SetTechnique(D3DXHANDLE handle) {
 }
 
 HRESULT GLEffect::Begin(UINT* passes, DWORD flags) {
+	// A pass left begun for a run of draws ends before this one saves states.
+	GpuRunPendingEnd(device);
 	if (begun) {
 		return D3DERR_INVALIDCALL;
 	}

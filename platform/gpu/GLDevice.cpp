@@ -382,6 +382,7 @@ void GLDevice::MakeCurrent() const {
 // Frames
 
 HRESULT GLDevice::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil) {
+	RunPendingEnd();
 	if ((count > 0 && rects == nullptr) || renderTargets[0] == nullptr) {
 		return D3DERR_INVALIDCALL;
 	}
@@ -434,6 +435,7 @@ HRESULT GLDevice::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR
 }
 
 HRESULT GLDevice::BeginScene() {
+	RunPendingEnd();
 	if (inScene) {
 		return D3DERR_INVALIDCALL;
 	}
@@ -442,6 +444,7 @@ HRESULT GLDevice::BeginScene() {
 }
 
 HRESULT GLDevice::EndScene() {
+	RunPendingEnd();
 	if (!inScene) {
 		return D3DERR_INVALIDCALL;
 	}
@@ -450,6 +453,7 @@ HRESULT GLDevice::EndScene() {
 }
 
 HRESULT GLDevice::Present(const RECT*, const RECT*, HWND, const void*) {
+	RunPendingEnd();
 	MakeCurrent();
 	int windowWidth = 0;
 	int windowHeight = 0;
@@ -490,6 +494,7 @@ HRESULT GLDevice::Present(const RECT*, const RECT*, HWND, const void*) {
 // States
 
 HRESULT GLDevice::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
+	RunPendingEnd();
 	if (DWORD(state) >= std::size(renderStates)) {
 		return D3DERR_INVALIDCALL;
 	}
@@ -498,6 +503,7 @@ HRESULT GLDevice::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
 }
 
 HRESULT GLDevice::GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) {
+	RunPendingEnd();
 	if (value == nullptr || DWORD(state) >= std::size(renderStates)) {
 		return D3DERR_INVALIDCALL;
 	}
@@ -506,6 +512,7 @@ HRESULT GLDevice::GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) {
 }
 
 HRESULT GLDevice::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) {
+	RunPendingEnd();
 	if (stage >= MAX_STAGES || DWORD(type) >= std::size(stageStates[0])) {
 		return D3DERR_INVALIDCALL;
 	}
@@ -522,6 +529,7 @@ HRESULT GLDevice::GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE typ
 }
 
 HRESULT GLDevice::SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) {
+	RunPendingEnd();
 	if (sampler >= MAX_STAGES || DWORD(type) >= std::size(samplerStates[0])) {
 		return D3DERR_INVALIDCALL;
 	}
@@ -606,6 +614,7 @@ HRESULT GLDevice::SetMaterial(const D3DMATERIAL9* newMaterial) {
 }
 
 HRESULT GLDevice::SetViewport(const D3DVIEWPORT9* newViewport) {
+	RunPendingEnd();
 	if (newViewport == nullptr || newViewport->Width == 0 || newViewport->Height == 0) {
 		return D3DERR_INVALIDCALL;
 	}
@@ -625,6 +634,7 @@ HRESULT GLDevice::GetViewport(D3DVIEWPORT9* out) {
 // Targets
 
 HRESULT GLDevice::SetRenderTarget(DWORD index, IDirect3DSurface9* surface) {
+	RunPendingEnd();
 	if (index >= MAX_RENDER_TARGETS) {
 		return D3DERR_INVALIDCALL;
 	}
@@ -663,6 +673,7 @@ HRESULT GLDevice::GetRenderTarget(DWORD index, IDirect3DSurface9** surface) {
 }
 
 HRESULT GLDevice::SetDepthStencilSurface(IDirect3DSurface9* surface) {
+	RunPendingEnd();
 	GLSurface* target = AsPlatform<GLSurface>(surface);
 	if (surface != nullptr && (target == nullptr || !target->IsDepthStencil())) {
 		return D3DERR_INVALIDCALL;
@@ -774,6 +785,7 @@ void GLDevice::ForgetIndexBuffer(const GLIndexBuffer* buffer) {
 // Drawing
 
 HRESULT GLDevice::SetTexture(DWORD stage, IDirect3DBaseTexture9* texture) {
+	RunPendingEnd();
 	if (stage >= MAX_STAGES || (texture != nullptr && AsPlatform<GLTextureBinding>(texture) == nullptr)) {
 		return D3DERR_INVALIDCALL;
 	}
@@ -900,7 +912,22 @@ void GLDevice::SetVertexAttributes(UINT stride, uintptr_t offset) {
 	}
 }
 
+// The pass an effect leaves begun for a run of draws ends before anything
+// else draws, clears, presents, reads back, or reads or changes the states
+// and targets it holds: to everyone else the device looks as if it had
+// ended after its last draw.
+void GLDevice::RunPendingEnd() {
+	if (!pendingEnd) {
+		return;
+	}
+	// Taken first: ending the pass restores render states through this device.
+	std::function<void()> end = std::move(pendingEnd);
+	pendingEnd = nullptr;
+	end();
+}
+
 void GLDevice::ApplyStateForDraw() {
+	RunPendingEnd();
 	MakeCurrent();
 	BindFramebuffer();
 	glViewport(GLint(viewport.X), GLint(viewport.Y), GLsizei(viewport.Width), GLsizei(viewport.Height));
@@ -1100,6 +1127,7 @@ void GLDevice::UseEffectProgram() {
 // Read-back
 
 bool GLDevice::ReadSurface(const GLSurface& surface, GLenum format, GLenum type, void* pixels) {
+	RunPendingEnd();
 	if (surface.IsDepthStencil()) {
 		return false;
 	}

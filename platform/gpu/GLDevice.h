@@ -15,6 +15,7 @@
 #include <epoxy/gl.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <unordered_map>
 #include <vector>
@@ -98,6 +99,10 @@ public:
 	DWORD Fvf() const { return fvf; }
 	// Binds the framebuffer, program, render states, viewport and textures for a draw.
 	void ApplyStateForDraw();
+	// An effect's pass left begun across draws (see GpuSetPendingEnd); null
+	// forgets it without running it.
+	void SetPendingEnd(std::function<void()> end) { pendingEnd = std::move(end); }
+	void RunPendingEnd();
 	bool ReadPixels(const GLSurface& surface, std::vector<uint8_t>& rgba, UINT& width, UINT& height);
 	bool ReadFloats(const GLSurface& surface, std::vector<float>& values, UINT& width, UINT& height);
 
@@ -149,6 +154,7 @@ private:
 	bool samplerDirty[MAX_STAGES] = {};
 	GLFixedFunctionProgram fixedFunction;
 	GLuint currentProgram = 0;
+	std::function<void()> pendingEnd;
 	std::unordered_map<GLuint, GLint> viewportUniforms;
 	bool anisotropy = false;
 

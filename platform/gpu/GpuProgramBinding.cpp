@@ -4,6 +4,8 @@
 #include "platform/gpu/GLTextureBinding.h"
 #include "platform/gpu/GLTextureStorage.h"
 
+#include <utility>
+
 namespace {
 
 GLDevice* PlatformDevice(IDirect3DDevice9* device) {
@@ -19,6 +21,18 @@ const GLTextureBinding* PlatformTexture(IDirect3DBaseTexture9* texture) {
 void GpuUseProgram(IDirect3DDevice9* device, unsigned program) {
 	if (GLDevice* platformDevice = PlatformDevice(device)) {
 		platformDevice->UseProgram(program);
+	}
+}
+
+void GpuSetPendingEnd(IDirect3DDevice9* device, std::function<void()> end) {
+	if (GLDevice* platformDevice = PlatformDevice(device)) {
+		platformDevice->SetPendingEnd(std::move(end));
+	}
+}
+
+void GpuRunPendingEnd(IDirect3DDevice9* device) {
+	if (GLDevice* platformDevice = PlatformDevice(device)) {
+		platformDevice->RunPendingEnd();
 	}
 }
 

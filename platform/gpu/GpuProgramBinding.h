@@ -34,7 +34,18 @@
 
 #include "platform/gpu/D3D9.h"
 
+#include <functional>
+
 void GpuUseProgram(IDirect3DDevice9* device, unsigned program);
+
+// An effect pass kept begun across a run of draws (one model drawn many times)
+// leaves its ending with the device, which runs it once before anything else
+// draws, clears, presents, reads back, reads or changes render, sampler or
+// stage states, textures, viewport or targets, or another effect begins.
+// The owner removes it (null) around its own draws in the run and sets it
+// again after. GpuRunPendingEnd runs it now.
+void GpuSetPendingEnd(IDirect3DDevice9* device, std::function<void()> end);
+void GpuRunPendingEnd(IDirect3DDevice9* device);
 
 // GL texture name and target (GL_TEXTURE_2D, GL_TEXTURE_CUBE_MAP); 0 for null.
 unsigned GpuTextureName(IDirect3DBaseTexture9* texture);
