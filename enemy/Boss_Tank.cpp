@@ -58,13 +58,6 @@ constexpr int32_t REMOVAL_FRAMES = 120;
 // The wreck stays on screen this long after death.
 constexpr int32_t WRECK_FRAMES = 50;
 
-D3DXVECTOR3 TranslationOf(const D3DXMATRIX& m) { return D3DXVECTOR3(m._41, m._42, m._43); }
-
-float DistanceBetween(const D3DXVECTOR3& a, const D3DXVECTOR3& b) {
-	const D3DXVECTOR3 offset = a - b;
-	return D3DXVec3Length(&offset);
-}
-
 // The signed angle in whole degrees from facing to toTarget, seen from above;
 // positive when the target lies to the op's positive turn.
 float WholeDegreesBetween(D3DXVECTOR3 facing, D3DXVECTOR3 toTarget) {

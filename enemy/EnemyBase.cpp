@@ -87,16 +87,10 @@ void EnemyBase::DrawShadow() {}
 void EnemyBase::UpdatePose() {}
 
 void EnemyBase::MoveWithWalls() {
-	const D3DXVECTOR3 back(world._31, world._32, world._33);
-	const RayCastResult wall = CastRayAtMap(Position(), -back);
-	const D3DXVECTOR3* normal = wall.hit ? MapNormalOf(wall.face) : nullptr;
-	if (normal != nullptr) {
-		// A wall parallel to the facing (g = 0) pushes nothing.
-		const float g = D3DXVec3Dot(&back, normal);
-		const float h = g != 0.0f ? std::fabs(ENEMY_WALL_DISTANCE / g) : 0.0f;
-		if (h > wall.distance) {
-			SetPosition(Position() + *normal * ((h - wall.distance) * g));
-		}
+	const D3DXVECTOR3 facing = -D3DXVECTOR3(world._31, world._32, world._33);
+	D3DXVECTOR3 push;
+	if (WallPushOut(Position(), facing, ENEMY_WALL_DISTANCE, push)) {
+		SetPosition(Position() + push);
 	}
 	D3DXMATRIX step;
 	D3DXMatrixTranslation(&step, velocity.x, velocity.y, velocity.z);
@@ -128,17 +122,7 @@ void EnemyBase::SeparateFromOthers() {
 	}
 }
 
-void EnemyBase::DeleteSpentProjectiles() {
-	size_t kept = 0;
-	for (Ammo* shot : projectiles) {
-		if (shot->active) {
-			projectiles[kept++] = shot;
-		} else {
-			delete shot;
-		}
-	}
-	projectiles.resize(kept);
-}
+void EnemyBase::DeleteSpentProjectiles() { DeleteSpentAmmo(projectiles); }
 
 void EnemyBase::DrawProjectiles() const {
 	for (const Ammo* shot : projectiles) {

@@ -47,6 +47,10 @@ public:
 	// it apart, each by 1 % of the overlap times their distance.
 	void SeparateFromOthers();
 
+	// An enemy part: toon-shaded, then outlined in red; and into the shadow map.
+	static void DrawPart(const D3DXMATRIX& partWorld, int modelSlot);
+	static void DrawPartShadow(const D3DXMATRIX& partWorld, int modelSlot);
+
 	D3DXVECTOR3 Position() const { return D3DXVECTOR3(world._41, world._42, world._43); }
 	void SetPosition(const D3DXVECTOR3& position);
 
@@ -81,8 +85,4 @@ protected:
 	// Runs, then removes, the spent projectiles; the order of the rest is kept.
 	void DeleteSpentProjectiles();
 	void DrawProjectiles() const;
-
-	// An enemy part: toon-shaded, then outlined in red.
-	static void DrawPart(const D3DXMATRIX& partWorld, int modelSlot);
-	static void DrawPartShadow(const D3DXMATRIX& partWorld, int modelSlot);
 };

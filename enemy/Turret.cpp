@@ -37,8 +37,6 @@ constexpr float GUN_HEIGHT = 15.0f;
 constexpr float DEGREE = 0.017453f;
 constexpr float TO_DEGREES = 57.295776f;
 
-D3DXVECTOR3 TranslationOf(const D3DXMATRIX& m) { return D3DXVECTOR3(m._41, m._42, m._43); }
-
 D3DXVECTOR3 Normalised(const D3DXVECTOR3& v) {
 	D3DXVECTOR3 out;
 	return *D3DXVec3Normalize(&out, &v);

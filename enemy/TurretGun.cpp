@@ -1,6 +1,6 @@
 #include "enemy/TurretGun.h"
 
-#include "app/Application.h"
+#include "enemy/EnemyBase.h"
 #include "render/ModelTable.h"
 
 namespace {
@@ -40,16 +40,7 @@ void TurretGun::UpdateMuzzle() {
 	muzzle = reach * gunMatrix;
 }
 
-void TurretGun::DrawGun() const {
-	if (modelTable == nullptr) {
-		return;
-	}
-	ModelShader& shader = Application::Get().modelShader;
-	const Model& model = (*modelTable)[MODEL_TURRET_GUN];
-	shader.SetWorld(gunMatrix);
-	shader.DrawModel(model);
-	shader.DrawOutline(model, ENEMY_OUTLINE_SIZE, ENEMY_OUTLINE_COLOR);
-}
+void TurretGun::DrawGun() const { EnemyBase::DrawPart(gunMatrix, MODEL_TURRET_GUN); }
 
 void TurretGun::DrawBeam() { beam.DrawCurrent(); }
 

@@ -61,8 +61,6 @@ D3DXMATRIX Scaled(float scale) {
 	return m;
 }
 
-D3DXVECTOR3 TranslationOf(const D3DXMATRIX& m) { return D3DXVECTOR3(m._41, m._42, m._43); }
-
 void Shift(D3DXMATRIX& m, const D3DXVECTOR3& v) {
 	m._41 += v.x;
 	m._42 += v.y;

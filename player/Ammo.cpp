@@ -28,8 +28,6 @@ D3DXVECTOR3 EnemyShotVelocity(float forward) {
 	return D3DXVECTOR3(x, y, forward);
 }
 
-D3DXVECTOR3 TranslationOf(const D3DXMATRIX& m) { return D3DXVECTOR3(m._41, m._42, m._43); }
-
 bool Inside(const D3DXVECTOR3& point, const D3DXVECTOR3& centre, float radius) {
 	const D3DXVECTOR3 offset = point - centre;
 	return radius > D3DXVec3Length(&offset);
@@ -134,6 +132,18 @@ void Ammo::HitPlayer(PlayerMech& player) {
 	player.sparkRed.Play();
 	player.hitSound.Play();
 	active = false;
+}
+
+void DeleteSpentAmmo(std::vector<Ammo*>& shots) {
+	size_t kept = 0;
+	for (Ammo* shot : shots) {
+		if (shot->active) {
+			shots[kept++] = shot;
+		} else {
+			delete shot;
+		}
+	}
+	shots.resize(kept);
 }
 
 void Ammo::Draw() const {

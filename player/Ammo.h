@@ -8,6 +8,7 @@
 #include "platform/math/D3DXMath.h"
 
 #include <cstdint>
+#include <vector>
 
 class PlayerMech;
 
@@ -45,3 +46,6 @@ public:
 private:
 	void HitEnemies();
 };
+
+// Deletes the spent shots of an owner's list, keeping the order of the rest.
+void DeleteSpentAmmo(std::vector<Ammo*>& shots);

@@ -3,6 +3,7 @@
 #include "render/MapModel.h"
 #include "scene/SceneManager.h"
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 
@@ -59,6 +60,24 @@ const D3DXVECTOR3* MapNormalOf(DWORD face) {
 		return nullptr;
 	}
 	return sceneManager->mapNormals[face];
+}
+
+bool WallPushOut(const D3DXVECTOR3& origin, const D3DXVECTOR3& direction, float keep, D3DXVECTOR3& push) {
+	const RayCastResult wall = CastRayAtMap(origin, direction);
+	const D3DXVECTOR3* normal = wall.hit ? MapNormalOf(wall.face) : nullptr;
+	if (normal == nullptr) {
+		return false;
+	}
+	const float g = -D3DXVec3Dot(normal, &direction);
+	if (g == 0.0f) {
+		return false;
+	}
+	const float h = std::fabs(keep / g);
+	if (h <= wall.distance) {
+		return false;
+	}
+	push = *normal * ((h - wall.distance) * g);
+	return true;
 }
 
 bool AppendFaceNormals(ID3DXMesh* mesh, const D3DXMATRIX& world, std::vector<D3DXVECTOR3*>& normals) {

@@ -39,5 +39,12 @@ RayCastResult CastRayAtMap(const D3DXVECTOR3& origin, const D3DXVECTOR3& directi
 // no entry for it.
 const D3DXVECTOR3* MapNormalOf(DWORD face);
 
+// The push that keeps a wall of the map keep units from a ray starting at
+// origin along the unit direction, measured from the wall's plane; the push
+// runs along the wall's normal, so whatever walks into a wall at an angle
+// slides along it. False when no wall is that near, or the wall lies
+// parallel to the direction.
+bool WallPushOut(const D3DXVECTOR3& origin, const D3DXVECTOR3& direction, float keep, D3DXVECTOR3& push);
+
 // Frees every normal of the table and empties it.
 void ClearFaceNormals(std::vector<D3DXVECTOR3*>& normals);

@@ -25,12 +25,6 @@ constexpr int32_t CONTACT_REACH = 5;
 constexpr int32_t BLAST_REACH = 30;
 constexpr int32_t BLAST_EDGE_DAMAGE = 5;
 constexpr int32_t BLAST_CORE_DAMAGE = 20;
-
-float DistanceBetween(const D3DXVECTOR3& a, const D3DXVECTOR3& b) {
-	const D3DXVECTOR3 offset = a - b;
-	return D3DXVec3Length(&offset);
-}
-
 }  // namespace
 
 PlasmaLauncher::PlasmaLauncher() { D3DXMatrixIdentity(&world); }

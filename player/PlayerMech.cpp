@@ -56,8 +56,6 @@ const D3DXVECTOR3 LOCAL_MOVES[4] = {
 	D3DXVECTOR3(-1.0f, 0.0f, 0.0f),
 };
 
-D3DXVECTOR3 TranslationOf(const D3DXMATRIX& m) { return D3DXVECTOR3(m._41, m._42, m._43); }
-
 // The held move key by priority W, S, D, A; MOVE_NONE when none.
 int32_t HeldMove() {
 	if (IsKeyDown('W')) {
@@ -187,18 +185,8 @@ void PlayerMech::MoveStep() {
 // robot slides along walls it walks into at an angle.
 void PlayerMech::PushBackFromWall(const D3DXVECTOR3& direction) {
 	const D3DXVECTOR3 origin = Position() - D3DXVECTOR3(0.0f, WALL_RAY_DROP, 0.0f);
-	const RayCastResult wall = CastRayAtMap(origin, direction);
-	const D3DXVECTOR3* normal = wall.hit ? MapNormalOf(wall.face) : nullptr;
-	if (normal == nullptr) {
-		return;
-	}
-	const float g = -D3DXVec3Dot(normal, &direction);
-	if (g == 0.0f) {
-		return;
-	}
-	const float h = std::fabs(WALL_DISTANCE / g);
-	if (h > wall.distance) {
-		const D3DXVECTOR3 push = *normal * ((h - wall.distance) * g);
+	D3DXVECTOR3 push;
+	if (WallPushOut(origin, direction, WALL_DISTANCE, push)) {
 		world._41 += push.x;
 		world._42 += push.y;
 		world._43 += push.z;
@@ -339,7 +327,7 @@ void PlayerMech::UpdateGun() {
 	} else {
 		fireCooldown = 0;
 	}
-	DeleteShots();
+	DeleteSpentAmmo(shots);
 	for (Ammo* shot : shots) {
 		if (shot->TestMap()) {
 			sparkBlue.SetPosition(shot->Position());
@@ -356,18 +344,6 @@ void PlayerMech::FireGun() {
 	flash.PlayOriented(yaw, Application::Get().viewPitch);
 	shootSound.Play();
 	shots.push_back(shot);
-}
-
-void PlayerMech::DeleteShots() {
-	size_t kept = 0;
-	for (Ammo* shot : shots) {
-		if (shot->active) {
-			shots[kept++] = shot;
-		} else {
-			delete shot;
-		}
-	}
-	shots.resize(kept);
 }
 
 // Holding the button fires again as soon as the launcher is ready.

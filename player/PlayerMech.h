@@ -104,5 +104,4 @@ private:
 	void FireGun();
 	void UpdatePlasma();
 	void StartPoseBlend();
-	void DeleteShots();
 };

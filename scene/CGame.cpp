@@ -47,9 +47,6 @@ constexpr int32_t MAX_FADE_ALPHA = 255;
 constexpr size_t LIFT_ENEMY_LIMIT = 1;
 
 D3DXVECTOR4 AsVector(const D3DCOLORVALUE& color) { return D3DXVECTOR4(color.r, color.g, color.b, color.a); }
-
-D3DXVECTOR3 TranslationOf(const D3DXMATRIX& matrix) { return D3DXVECTOR3(matrix._41, matrix._42, matrix._43); }
-
 }  // namespace
 
 CGame::CGame() { Init(); }

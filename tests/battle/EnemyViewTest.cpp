@@ -103,8 +103,6 @@ int CountChanged(const Frame& a, const Frame& b, Box box, int threshold = 24) {
 	return count;
 }
 
-D3DXVECTOR3 TranslationOf(const D3DXMATRIX& m) { return D3DXVECTOR3(m._41, m._42, m._43); }
-
 class EnemyViewTest : public BattleTest {
 protected:
 	// One whole battle frame, update then draw, as the main loop runs it.

@@ -20,8 +20,6 @@ namespace boss_test {
 
 using player_test::StillEnemy;
 
-inline D3DXVECTOR3 TranslationOf(const D3DXMATRIX& m) { return D3DXVECTOR3(m._41, m._42, m._43); }
-
 inline float Distance(const D3DXVECTOR3& a, const D3DXVECTOR3& b) {
 	const D3DXVECTOR3 d = a - b;
 	return D3DXVec3Length(&d);

@@ -51,8 +51,6 @@ inline std::map<std::string, RoutePoint> ReadRoute() {
 	return route;
 }
 
-inline D3DXVECTOR3 TranslationOf(const D3DXMATRIX& m) { return D3DXVECTOR3(m._41, m._42, m._43); }
-
 // The first surface a ray straight down from the sky meets at (x, z): the
 // open floor there, or whatever covers it.
 struct Surface {

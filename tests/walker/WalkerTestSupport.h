@@ -20,8 +20,6 @@ const D3DXVECTOR3 SPAWN_AREA(-165.0f, 100.0f, 1425.0f);
 const D3DXVECTOR3 DOWN(0.0f, -1.0f, 0.0f);
 constexpr float DEGREES_PER_RADIAN = 57.295776f;
 
-inline D3DXVECTOR3 TranslationOf(const D3DXMATRIX& m) { return D3DXVECTOR3(m._41, m._42, m._43); }
-
 inline float Distance(const D3DXVECTOR3& a, const D3DXVECTOR3& b) {
 	const D3DXVECTOR3 d = a - b;
 	return D3DXVec3Length(&d);

@@ -19,8 +19,6 @@ inline D3DXVECTOR3 Row(const D3DXMATRIX& m, int row) {
 	return D3DXVECTOR3(m.m[row][0], m.m[row][1], m.m[row][2]);
 }
 
-inline D3DXVECTOR3 TranslationOf(const D3DXMATRIX& m) { return Row(m, 3); }
-
 inline float Distance(const D3DXVECTOR3& a, const D3DXVECTOR3& b) {
 	const D3DXVECTOR3 d = a - b;
 	return D3DXVec3Length(&d);
