@@ -134,6 +134,16 @@ Effect* Effect::CreateFromMemory(Manager* manager, std::span<const uint8_t> byte
 	return effect;
 }
 
+namespace {
+int liveEffects = 0;
+}
+
+Effect::Effect() { ++liveEffects; }
+
+Effect::~Effect() { --liveEffects; }
+
+int Effect::LiveCount() { return liveEffects; }
+
 int Effect::Release() {
 	const int remaining = --references;
 	if (remaining == 0) {

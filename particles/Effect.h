@@ -35,13 +35,16 @@ public:
 	int AddRef() { return ++references; }
 	int Release();
 
+	// Effects alive in the process, for leak checks over long runs.
+	static int LiveCount();
+
 	const EffectDefinitionPtr& Definition() const { return definition; }
 	const TexturePtr& NodeTexture(size_t node) const { return textures[node]; }
 	const ModelPtr& NodeModel(size_t node) const { return models[node]; }
 
 private:
-	Effect() = default;
-	~Effect() = default;
+	Effect();
+	~Effect();
 
 	EffectDefinitionPtr definition;
 	std::vector<TexturePtr> textures;  // one per node

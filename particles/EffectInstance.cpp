@@ -52,14 +52,22 @@ void EvaluateParticle(const NodeDefinition& node, Particle& particle) {
 	particle.color = color;
 }
 
+namespace {
+int liveInstances = 0;
+}
+
+int EffectInstance::LiveCount() { return liveInstances; }
+
 EffectInstance::EffectInstance(int32_t handle_, Effect* effect_, const D3DXVECTOR3& location)
 	: handle(handle_), effect(effect_), random(static_cast<uint64_t>(static_cast<uint32_t>(handle_))) {
+	++liveInstances;
 	effect->AddRef();
 	D3DXMatrixTranslation(&matrix, location.x, location.y, location.z);
 	nodes.resize(effect->Definition()->nodes.size());
 }
 
 EffectInstance::~EffectInstance() {
+	--liveInstances;
 	if (effect != nullptr) {
 		effect->Release();
 	}
@@ -68,6 +76,7 @@ EffectInstance::~EffectInstance() {
 EffectInstance::EffectInstance(EffectInstance&& other) noexcept
 	: handle(other.handle), effect(other.effect), matrix(other.matrix), random(other.random),
 	  nodes(std::move(other.nodes)), frame(other.frame), autoDrawing(other.autoDrawing) {
+	++liveInstances;
 	other.effect = nullptr;
 }
 

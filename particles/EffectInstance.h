@@ -22,6 +22,10 @@ public:
 	EffectInstance(const EffectInstance&) = delete;
 	EffectInstance& operator=(const EffectInstance&) = delete;
 
+	// Instances alive in the process (moved-from shells included until they
+	// die), for leak checks over long runs.
+	static int LiveCount();
+
 	// One frame: ages and moves the particles, drops the dead, emits the new.
 	void Step();
 	bool Finished() const;

@@ -129,6 +129,14 @@ void AudioDevice::Close(bool reopenOnFirstUse) {
 	++generation;
 }
 
+int AudioDevice::SourcesHeld() const {
+	int held = 0;
+	for (const PooledSource& pooled : sources) {
+		held += pooled.owner != nullptr ? 1 : 0;
+	}
+	return held;
+}
+
 ALuint AudioDevice::AcquireSource(AudioVoice* owner) {
 	if (context == nullptr) {
 		return 0;

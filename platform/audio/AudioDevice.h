@@ -55,6 +55,12 @@ public:
 	void Register(AudioVoice* voice);
 	void Unregister(AudioVoice* voice);
 
+	// For leak checks over long runs: the pool's sources, those a voice
+	// holds now, and the voices (sound buffers) alive.
+	int SourceCount() const { return static_cast<int>(sources.size()); }
+	int SourcesHeld() const;
+	int VoiceCount() const { return static_cast<int>(voices.size()); }
+
 private:
 	AudioDevice() = default;
 	~AudioDevice() = delete;

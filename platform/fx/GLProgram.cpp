@@ -1,5 +1,7 @@
 #include "platform/fx/GLProgram.h"
 
+#include "platform/gpu/GLObjectCounter.h"
+
 #include <epoxy/gl.h>
 
 namespace {
@@ -50,6 +52,7 @@ GLProgram::~GLProgram() { Destroy(); }
 void GLProgram::Destroy() {
 	if (program != 0) {
 		glDeleteProgram(program);
+		GLObjectCounter::Deleted(GLObjectKind::Program);
 		program = 0;
 	}
 	uniforms.clear();
@@ -65,6 +68,7 @@ bool GLProgram::Build(const std::string& vertexText, const std::string& fragment
 		return false;
 	}
 	program = glCreateProgram();
+	GLObjectCounter::Made(GLObjectKind::Program);
 	glAttachShader(program, vertex);
 	glAttachShader(program, fragment);
 	glLinkProgram(program);

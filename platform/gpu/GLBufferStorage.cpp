@@ -2,6 +2,7 @@
 
 #include "platform/gpu/D3D9.h"
 #include "platform/gpu/GLErrors.h"
+#include "platform/gpu/GLObjectCounter.h"
 
 // The copy-write binding point leaves the vertex array's element buffer alone.
 static constexpr GLenum UPLOAD_TARGET = GL_COPY_WRITE_BUFFER;
@@ -9,6 +10,7 @@ static constexpr GLenum UPLOAD_TARGET = GL_COPY_WRITE_BUFFER;
 GLBufferStorage::~GLBufferStorage() {
 	if (name != 0) {
 		glDeleteBuffers(1, &name);
+		GLObjectCounter::Deleted(GLObjectKind::Buffer);
 	}
 }
 
@@ -16,6 +18,7 @@ bool GLBufferStorage::Create(UINT length, bool dynamic) {
 	bytes.assign(length, 0);
 	ClearGLErrors();
 	glGenBuffers(1, &name);
+	GLObjectCounter::Made(GLObjectKind::Buffer);
 	glBindBuffer(UPLOAD_TARGET, name);
 	glBufferData(UPLOAD_TARGET, GLsizeiptr(length), bytes.data(), dynamic ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW);
 	glBindBuffer(UPLOAD_TARGET, 0);

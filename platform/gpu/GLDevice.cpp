@@ -4,6 +4,7 @@
 
 #include "platform/gpu/GLCubeTexture.h"
 #include "platform/gpu/GLIndexBuffer.h"
+#include "platform/gpu/GLObjectCounter.h"
 #include "platform/gpu/GLSurface.h"
 #include "platform/gpu/GLTexture.h"
 #include "platform/gpu/GLVertexBuffer.h"
@@ -192,6 +193,15 @@ enum AttributeLocation : GLuint {
 	TEXCOORD1_LOCATION = 4,
 };
 
+// The device's own names: two framebuffers, the vertex array and the buffer
+// behind user-pointer draws.
+void CountDeviceObjects(void (*count)(GLObjectKind)) {
+	count(GLObjectKind::Framebuffer);
+	count(GLObjectKind::Framebuffer);
+	count(GLObjectKind::VertexArray);
+	count(GLObjectKind::Buffer);
+}
+
 template <typename T>
 T* AsPlatform(IUnknown* object) {
 	return object != nullptr ? dynamic_cast<T*>(object) : nullptr;
@@ -215,6 +225,9 @@ GLDevice::~GLDevice() {
 	glDeleteFramebuffers(1, &readFramebuffer);
 	glDeleteVertexArrays(1, &vertexArray);
 	glDeleteBuffers(1, &userPointerBuffer);
+	if (framebuffer != 0) {
+		CountDeviceObjects(&GLObjectCounter::Deleted);
+	}
 	SDL_GL_MakeCurrent(window, nullptr);
 	SDL_GL_DeleteContext(context);
 	if (!presentParameters.Windowed) {
@@ -296,6 +309,7 @@ bool GLDevice::CreateObjects(const D3DPRESENT_PARAMETERS& parameters) {
 	glGenVertexArrays(1, &vertexArray);
 	glBindVertexArray(vertexArray);
 	glGenBuffers(1, &userPointerBuffer);
+	CountDeviceObjects(&GLObjectCounter::Made);
 	glGenSamplers(GLsizei(MAX_STAGES), samplers);
 	if (!PixelWorkEnabled()) {
 		// Discards every primitive before rasterisation, and clears with them.

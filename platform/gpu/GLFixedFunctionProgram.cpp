@@ -1,5 +1,7 @@
 #include "platform/gpu/GLFixedFunctionProgram.h"
 
+#include "platform/gpu/GLObjectCounter.h"
+
 namespace {
 
 // Built-in programs flip clip y (render targets store their top row first)
@@ -116,6 +118,7 @@ bool GLFixedFunctionProgram::Create() {
 		return false;
 	}
 	program = glCreateProgram();
+	GLObjectCounter::Made(GLObjectKind::Program);
 	glAttachShader(program, vertex);
 	glAttachShader(program, fragment);
 	glLinkProgram(program);
@@ -142,6 +145,7 @@ bool GLFixedFunctionProgram::Create() {
 void GLFixedFunctionProgram::Destroy() {
 	if (program != 0) {
 		glDeleteProgram(program);
+		GLObjectCounter::Deleted(GLObjectKind::Program);
 		program = 0;
 	}
 }

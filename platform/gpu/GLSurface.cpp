@@ -1,6 +1,7 @@
 #include "platform/gpu/GLSurface.h"
 
 #include "platform/gpu/GLErrors.h"
+#include "platform/gpu/GLObjectCounter.h"
 
 #include "platform/gpu/GLDevice.h"
 #include "platform/gpu/GLTextureStorage.h"
@@ -37,11 +38,13 @@ GLuint CreateRenderbuffer(UINT width, UINT height, D3DFORMAT format) {
 	GLuint name = 0;
 	ClearGLErrors();
 	glGenRenderbuffers(1, &name);
+	GLObjectCounter::Made(GLObjectKind::Renderbuffer);
 	glBindRenderbuffer(GL_RENDERBUFFER, name);
 	glRenderbufferStorage(GL_RENDERBUFFER, internalFormat, GLsizei(width), GLsizei(height));
 	glBindRenderbuffer(GL_RENDERBUFFER, 0);
 	if (!NoGLErrors()) {
 		glDeleteRenderbuffers(1, &name);
+		GLObjectCounter::Deleted(GLObjectKind::Renderbuffer);
 		return 0;
 	}
 	return name;
@@ -64,6 +67,7 @@ GLSurface::~GLSurface() {
 	device.ForgetSurface(this);
 	if (renderbuffer != 0) {
 		glDeleteRenderbuffers(1, &renderbuffer);
+		GLObjectCounter::Deleted(GLObjectKind::Renderbuffer);
 	}
 	if (container == nullptr) {
 		device.Release();

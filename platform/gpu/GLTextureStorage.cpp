@@ -1,6 +1,7 @@
 #include "platform/gpu/GLTextureStorage.h"
 
 #include "platform/gpu/GLErrors.h"
+#include "platform/gpu/GLObjectCounter.h"
 
 #include <cstring>
 
@@ -38,6 +39,7 @@ bool GLTextureStorage::Create(GLenum textureTarget, D3DFORMAT textureFormat, UIN
 
 	ClearGLErrors();
 	glGenTextures(1, &name);
+	GLObjectCounter::Made(GLObjectKind::Texture);
 	BindForUpdate();
 	glTexParameteri(target, GL_TEXTURE_BASE_LEVEL, 0);
 	glTexParameteri(target, GL_TEXTURE_MAX_LEVEL, GLint(levels - 1));
@@ -70,6 +72,7 @@ bool GLTextureStorage::Create(GLenum textureTarget, D3DFORMAT textureFormat, UIN
 void GLTextureStorage::Destroy() {
 	if (name != 0) {
 		glDeleteTextures(1, &name);
+		GLObjectCounter::Deleted(GLObjectKind::Texture);
 		name = 0;
 	}
 	copies.clear();

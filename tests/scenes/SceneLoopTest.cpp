@@ -4,6 +4,7 @@
 // through the game's own scene manager. And through vortane-run with the
 // input script kept beside this file: title, battle, Escape and Yes, title.
 
+#include "app/LiveObjects.h"
 #include "enemy/EnemyBase.h"
 #include "scene/CGame.h"
 #include "scene/Result.h"
@@ -95,6 +96,62 @@ TEST_F(SceneLoopTest, TitleBattleResultTitleThroughTheGamesSceneManager) {
 	// The battle emptied what it filled.
 	EXPECT_TRUE(sceneManager->stageObjects.empty());
 	EXPECT_TRUE(sceneManager->mapNormals.empty());
+	delete sceneManager;
+	sceneManager = nullptr;
+}
+
+// Runs one title -> battle -> result -> title loop from frame 0 of the
+// backend's clock, the robot firing its gun through the battle's fade.
+// inBattle: what was live in the battle's fade.
+void PlayOneLoop(ScriptedSystemBackend& backend, LiveObjects& inBattle) {
+	const uint32_t start = backend.Frame();
+	backend.SetKey(start + 10, VK_LBUTTON, true);
+	backend.SetKey(start + 11, VK_LBUTTON, false);
+	backend.SetKey(start + 70, VK_LBUTTON, true);
+	backend.SetKey(start + 150, VK_LBUTTON, false);
+	backend.SetKey(start + 200, VK_LBUTTON, true);
+	backend.SetKey(start + 201, VK_LBUTTON, false);
+	int32_t current = sceneManager->scene->id;
+	for (int frame = 0; frame < LOOP_FRAMES; ++frame) {
+		sceneManager->Update();
+		ASSERT_NE(sceneManager->scene, nullptr) << frame;
+		if (sceneManager->scene->id != current) {
+			current = sceneManager->scene->id;
+			if (current == SCENE_GAME) {
+				for (EnemyBase* enemy : sceneManager->enemies) {
+					delete enemy;
+				}
+				sceneManager->enemies.clear();
+			}
+			sceneManager->Draw();
+		}
+		if (frame == 140) {
+			ASSERT_EQ(current, SCENE_GAME);
+			inBattle = CountLiveObjects();
+		}
+		backend.AdvanceFrame();
+	}
+	ASSERT_EQ(sceneManager->scene->id, SCENE_TITLE);
+}
+
+TEST_F(SceneLoopTest, EveryLoopEndsWithTheSameObjectsLiveOnTheDeviceAndInTheSoundLayer) {
+	sceneManager = new SceneManager();
+	ASSERT_NE(sceneManager->scene, nullptr);
+	LiveObjects inBattle;
+	PlayOneLoop(backend, inBattle);
+	const LiveObjects afterFirst = CountLiveObjects();
+	// The counts see what the battle loads, and what it gives back.
+	EXPECT_GT(afterFirst.textures, 0);
+	EXPECT_GT(afterFirst.programs, 0);
+	EXPECT_GT(inBattle.textures, afterFirst.textures);
+	EXPECT_GT(inBattle.buffers, afterFirst.buffers);
+	EXPECT_GT(inBattle.effects, 0);
+	EXPECT_GT(inBattle.voices, afterFirst.voices);
+	EXPECT_EQ(afterFirst.effects, 0);
+	EXPECT_EQ(afterFirst.effectInstances, 0);
+	PlayOneLoop(backend, inBattle);
+	const LiveObjects afterSecond = CountLiveObjects();
+	EXPECT_EQ(afterSecond.ToJson(), afterFirst.ToJson());
 	delete sceneManager;
 	sceneManager = nullptr;
 }
