@@ -190,6 +190,9 @@ LRESULT Application::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARA
 	}
 	case WM_CLOSE:
 		closeRequested = true;
+		if (closeObserver) {
+			closeObserver();
+		}
 		return 0;
 	default:
 		return DefWindowProcA(hwnd, message, wParam, lParam);

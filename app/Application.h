@@ -46,6 +46,8 @@ public:
 	// Seeds the generator with this value instead of the time.
 	void SetRandomSeed(unsigned int seed) { seedOverride = seed; }
 	void SetFrameObserver(std::function<void(const FrameTiming&)> observer) { frameObserver = std::move(observer); }
+	// Told of every close command the window receives, for input recorders.
+	void SetCloseObserver(std::function<void()> observer) { closeObserver = std::move(observer); }
 
 	HINSTANCE instance = nullptr;
 	HWND window = nullptr;
@@ -78,4 +80,5 @@ private:
 	SceneManager::SceneFactory sceneFactory = CreateGameScene;
 	std::optional<unsigned int> seedOverride;
 	std::function<void(const FrameTiming&)> frameObserver;
+	std::function<void()> closeObserver;
 };

@@ -1,6 +1,7 @@
 #include "app/GameStateWriter.h"
 
 #include "app/Application.h"
+#include "app/StateHash.h"
 #include "enemy/Boss_Tank.h"
 #include "enemy/EnemyBase.h"
 #include "enemy/Missile.h"
@@ -8,6 +9,7 @@
 #include "enemy/Two_Leg.h"
 #include "player/PlayerMech.h"
 #include "scene/CGame.h"
+#include "scene/SceneBase.h"
 #include "scene/SceneManager.h"
 
 #include "player/Ammo.h"
@@ -112,4 +114,13 @@ std::string GameStateWriter::BattleFields(const CGame& game) {
 	}
 	json << "]";
 	return json.str();
+}
+
+std::string GameStateWriter::TraceLine(uint32_t frame) {
+	const int32_t scene = sceneManager != nullptr && sceneManager->scene != nullptr ? sceneManager->scene->id : 0;
+	std::ostringstream line;
+	line << "{\"frame\":" << frame << ",\"scene\":" << scene
+	     << ",\"battleFailed\":" << Bool(Application::Get().battleFailed) << BattleFields() << ",\"hash\":\""
+	     << StateHash::Hex(StateHash::OfGame()) << "\"}\n";
+	return line.str();
 }

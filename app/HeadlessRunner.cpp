@@ -3,6 +3,7 @@
 #include "app/Application.h"
 #include "app/GameStateWriter.h"
 #include "app/GraphicsDevice.h"
+#include "app/LiveObjects.h"
 #include "platform/gpu/GpuHooks.h"
 #include "platform/image/Image.h"
 #include "platform/system/Win32.h"
@@ -11,6 +12,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <sstream>
 #include <utility>
 
@@ -19,6 +21,12 @@ namespace {
 constexpr int32_t CLIENT_WIDTH = 1280;
 constexpr int32_t CLIENT_HEIGHT = 720;
 constexpr size_t MAX_INPUT_BYTES = 16u * 1024u * 1024u;
+
+std::string Number(float value) {
+	char text[32];
+	std::snprintf(text, sizeof(text), "%.9g", static_cast<double>(value));
+	return text;
+}
 
 std::string JsonSummary(const FrameStats::Summary& summary) {
 	char text[96];
@@ -73,12 +81,35 @@ bool HeadlessRunner::OpenTrace(std::ostream& errors) {
 	return true;
 }
 
-// The state after the frame's update and draw.
-void HeadlessRunner::WriteTrace(uint32_t frame) {
-	const int32_t scene = sceneManager != nullptr && sceneManager->scene != nullptr ? sceneManager->scene->id : 0;
-	trace << "{\"frame\":" << frame << ",\"scene\":" << scene
-	      << ",\"battleFailed\":" << (Application::Get().battleFailed ? "true" : "false")
-	      << GameStateWriter::BattleFields() << "}\n";
+// --seed, else the input file's seed line, else the time.
+uint32_t HeadlessRunner::ChooseSeed() const {
+	if (options.seed) {
+		return *options.seed;
+	}
+	if (script.Seed()) {
+		return *script.Seed();
+	}
+	return static_cast<uint32_t>(std::time(nullptr));
+}
+
+bool HeadlessRunner::OpenRecord(std::ostream& errors) {
+	if (options.recordFile.empty()) {
+		return true;
+	}
+	std::string why;
+	if (!recorder.Open(options.recordFile, why)) {
+		errors << "vortane-run: " << why << "\n";
+		return false;
+	}
+	recorder.Comment(options.autopilot ? "vortane-run --autopilot" : "vortane-run");
+	recorder.Seed(seed);
+	input.SetRecorder(&recorder);
+	return true;
+}
+
+bool HeadlessRunner::NewPilot(std::string& why) {
+	autopilot = std::make_unique<Autopilot>();
+	return autopilot->LoadRoute(why);
 }
 
 bool HeadlessRunner::StartAutopilot(std::ostream& errors) {
@@ -86,65 +117,114 @@ bool HeadlessRunner::StartAutopilot(std::ostream& errors) {
 		return true;
 	}
 	std::string why;
-	if (!autopilot.LoadRoute(why)) {
+	if (!NewPilot(why)) {
 		errors << "vortane-run: the autopilot cannot start: " << why << "\n";
 		return false;
-	}
-	if (!options.recordFile.empty()) {
-		record.open(options.recordFile, std::ios::binary | std::ios::trunc);
-		if (!record) {
-			errors << "vortane-run: cannot write the record file " << options.recordFile << "\n";
-			return false;
-		}
-		record << "# vortane-run --autopilot\nanswer no\n";
 	}
 	// Windowed, as a person at a desk would answer.
 	backend.QueueAnswer(IDNO);
 	return true;
 }
 
-void HeadlessRunner::SetKey(uint32_t frame, int virtualKey, const char* name, bool down) {
-	backend.SetKey(frame, virtualKey, down);
-	if (record.is_open()) {
-		record << frame << (down ? " down " : " up ") << name << "\n";
+void HeadlessRunner::Apply(uint32_t frame, const PilotInput& wish) {
+	static const int moveKeys[] = {'W', 'A', 'S', 'D'};
+	// Releases first, so that no frame ever sees two move keys down.
+	for (const int key : moveKeys) {
+		if (held.moveKey == key && wish.moveKey != key) {
+			backend.SetKey(frame, key, false);
+		}
+	}
+	for (const int key : moveKeys) {
+		if (wish.moveKey == key && held.moveKey != key) {
+			backend.SetKey(frame, key, true);
+		}
+	}
+	if (wish.fire != held.fire) {
+		backend.SetKey(frame, VK_LBUTTON, wish.fire);
+	}
+	if (wish.plasma != held.plasma) {
+		backend.SetKey(frame, VK_RBUTTON, wish.plasma);
+	}
+	if (wish.dx != 0 || wish.dy != 0) {
+		backend.MoveCursor(frame, wish.dx, wish.dy);
+	}
+	held = wish;
+}
+
+HeadlessRunner::Battle HeadlessRunner::PilotBattle() const {
+	Battle battle;
+	battle.won = autopilot->Won();
+	battle.battleFrames = autopilot->BattleFrames();
+	battle.playerHitPointsLeft = autopilot->HitPointsLeft();
+	return battle;
+}
+
+long HeadlessRunner::ResidentKiB() {
+	FILE* status = std::fopen("/proc/self/status", "r");
+	if (status == nullptr) {
+		return -1;
+	}
+	long kib = -1;
+	char line[256];
+	while (std::fgets(line, sizeof(line), status) != nullptr) {
+		if (std::sscanf(line, "VmRSS: %ld", &kib) == 1) {
+			break;
+		}
+	}
+	std::fclose(status);
+	return kib;
+}
+
+std::string HeadlessRunner::BattleLogJson(uint32_t number, const Battle& battle, long residentKiB,
+                                          const std::string& liveObjects) {
+	std::ostringstream json;
+	json << "{\"battle\":" << number << ",\"won\":" << (battle.won ? "true" : "false")
+	     << ",\"battleFrames\":" << battle.battleFrames
+	     << ",\"playerHitPointsLeft\":" << Number(battle.playerHitPointsLeft) << ",\"rssKiB\":" << residentKiB
+	     << ",\"live\":" << liveObjects << "}";
+	return json.str();
+}
+
+void HeadlessRunner::EndBattle(std::ostream& out) {
+	const Battle battle = PilotBattle();
+	++battlesPlayed;
+	battlesWon += battle.won ? 1 : 0;
+	lastBattle = battle;
+	if (options.battleLog) {
+		out << BattleLogJson(battlesPlayed, battle, ResidentKiB(), CountLiveObjects().ToJson()) << std::endl;
 	}
 }
 
-void HeadlessRunner::Apply(uint32_t frame, const PilotInput& input) {
-	static const struct {
-		int key;
-		const char* name;
-	} moveKeys[] = {{'W', "W"}, {'A', "A"}, {'S', "S"}, {'D', "D"}};
-	// Releases first, so that no frame ever sees two move keys down.
-	for (const auto& move : moveKeys) {
-		if (held.moveKey == move.key && input.moveKey != move.key) {
-			SetKey(frame, move.key, move.name, false);
+// One battle, as before, ends the run as soon as the result is clicked
+// away. Counted battles end once the title is back, where everything the
+// battle made should be gone again; a battle that ran too long ends the run.
+void HeadlessRunner::Pilot(uint32_t frame, std::ostream& out) {
+	PilotInput wish = autopilot->Decide();
+	if (autopilot->Finished()) {
+		const int32_t scene = sceneManager != nullptr && sceneManager->scene != nullptr ? sceneManager->scene->id : 0;
+		if (!options.battlesGiven && !options.battleLog) {
+			EndBattle(out);
+			Application::Get().quitting = true;
+		} else if (scene == SCENE_TITLE) {
+			EndBattle(out);
+			std::string why;
+			if (battlesPlayed < options.battles && NewPilot(why)) {
+				wish = autopilot->Decide();
+			} else {
+				Application::Get().quitting = true;
+			}
+		} else if (scene != SCENE_RESULT) {
+			EndBattle(out);
+			Application::Get().quitting = true;
 		}
 	}
-	for (const auto& move : moveKeys) {
-		if (input.moveKey == move.key && held.moveKey != move.key) {
-			SetKey(frame, move.key, move.name, true);
-		}
-	}
-	if (input.fire != held.fire) {
-		SetKey(frame, VK_LBUTTON, "LBUTTON", input.fire);
-	}
-	if (input.plasma != held.plasma) {
-		SetKey(frame, VK_RBUTTON, "RBUTTON", input.plasma);
-	}
-	if (input.dx != 0 || input.dy != 0) {
-		backend.MoveCursor(frame, input.dx, input.dy);
-		if (record.is_open()) {
-			record << frame << " move " << input.dx << " " << input.dy << "\n";
-		}
-	}
-	held = input;
+	Apply(frame + 1, wish);
 }
 
 void HeadlessRunner::OnPresent(std::ostream& out) {
 	const uint32_t frame = backend.Frame();
 	if (trace.is_open()) {
-		WriteTrace(frame);
+		trace << GameStateWriter::TraceLine(frame);
 	}
 	if (options.traceScenes) {
 		// The scene that updated and drew this frame: after a switch, the new one.
@@ -163,11 +243,9 @@ void HeadlessRunner::OnPresent(std::ostream& out) {
 			shotFailures.push_back(shot.path + ": " + why);
 		}
 	}
-	if (options.autopilot) {
-		Apply(frame + 1, autopilot.Decide());
-		if (autopilot.Finished()) {
-			Application::Get().quitting = true;
-		}
+	input.EndFrame();
+	if (autopilot) {
+		Pilot(frame, out);
 	}
 	backend.AdvanceFrame();
 	++presented;
@@ -187,10 +265,13 @@ HeadlessRunner::Report HeadlessRunner::MakeReport() const {
 	report.update = stats.Update();
 	report.draw = stats.Draw();
 	report.frame = stats.Frame();
-	report.autopilot = options.autopilot;
-	report.won = autopilot.Won();
-	report.battleFrames = autopilot.BattleFrames();
-	report.playerHitPointsLeft = autopilot.HitPointsLeft();
+	report.autopilot = autopilot != nullptr;
+	if (autopilot) {
+		// A pilot that has not reached its battle yet reports the one before.
+		report.last = lastBattle && autopilot->BattleFrames() == 0 ? *lastBattle : PilotBattle();
+	}
+	report.battles = battlesPlayed;
+	report.battlesWon = battlesWon;
 	return report;
 }
 
@@ -201,10 +282,9 @@ std::string HeadlessRunner::ReportJson(const Report& report) {
 	     << JsonSummary(report.update) << ",\"draw\":" << JsonSummary(report.draw)
 	     << ",\"frame\":" << JsonSummary(report.frame) << "}";
 	if (report.autopilot) {
-		char hitPoints[32];
-		std::snprintf(hitPoints, sizeof(hitPoints), "%.9g", static_cast<double>(report.playerHitPointsLeft));
-		json << ",\"won\":" << (report.won ? "true" : "false") << ",\"battleFrames\":" << report.battleFrames
-		     << ",\"playerHitPointsLeft\":" << hitPoints;
+		json << ",\"won\":" << (report.last.won ? "true" : "false") << ",\"battleFrames\":" << report.last.battleFrames
+		     << ",\"playerHitPointsLeft\":" << Number(report.last.playerHitPointsLeft)
+		     << ",\"battles\":" << report.battles << ",\"battlesWon\":" << report.battlesWon;
 	}
 	json << "}";
 	return json.str();
@@ -214,7 +294,8 @@ int HeadlessRunner::Run(std::ostream& out, std::ostream& errors) {
 	if (!LoadInput(errors)) {
 		return 2;
 	}
-	if (!OpenTrace(errors) || !StartAutopilot(errors)) {
+	seed = ChooseSeed();
+	if (!OpenTrace(errors) || !StartAutopilot(errors) || !OpenRecord(errors)) {
 		return 1;
 	}
 	// Headless unless the caller picked a driver, and silent.
@@ -225,14 +306,13 @@ int HeadlessRunner::Run(std::ostream& out, std::ostream& errors) {
 	SetPixelWorkEnabled(!options.noRender);
 	script.ApplyTo(backend);
 	backend.SetRealTime(options.realTime);
-	SetSystemBackend(&backend);
+	SetSystemBackend(&input);
 	SetPresentHook([this, &out] { OnPresent(out); });
 
 	Application& application = Application::Get();
-	if (options.seed) {
-		application.SetRandomSeed(*options.seed);
-	}
+	application.SetRandomSeed(seed);
 	application.SetFrameObserver([this](const FrameTiming& timing) { stats.Add(timing); });
+	application.SetCloseObserver([this] { input.NoteClose(); });
 
 	int exitCode = 0;
 	if (!application.InitWindow(GetModuleHandleA(nullptr), CLIENT_WIDTH, CLIENT_HEIGHT)) {
@@ -258,7 +338,9 @@ int HeadlessRunner::Run(std::ostream& out, std::ostream& errors) {
 		errors << "vortane-run: shot not written: " << failure << "\n";
 		exitCode = 1;
 	}
+	recorder.Flush();
 	application.SetFrameObserver(nullptr);
+	application.SetCloseObserver(nullptr);
 	SetPresentHook(nullptr);
 	SetPixelWorkEnabled(true);
 	SetSystemBackend(nullptr);

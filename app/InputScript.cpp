@@ -53,6 +53,7 @@ std::vector<std::string> SplitWords(const std::string& line) {
 bool InputScript::Parse(const std::string& text) {
 	commands.clear();
 	errors.clear();
+	seed.reset();
 	std::istringstream stream(text);
 	int lineNumber = 0;
 	for (std::string line; std::getline(stream, line);) {
@@ -69,6 +70,9 @@ bool InputScript::ParseLine(const std::string& line, int lineNumber, std::string
 	const std::vector<std::string> words = SplitWords(line);
 	if (words.empty() || words[0][0] == '#') {
 		return true;
+	}
+	if (UpperCase(words[0]) == "SEED") {
+		return ParseSeed(words, why);
 	}
 	InputCommand command;
 	command.line = lineNumber;
@@ -113,6 +117,20 @@ bool InputScript::ParseLine(const std::string& line, int lineNumber, std::string
 		return false;
 	}
 	commands.push_back(command);
+	return true;
+}
+
+bool InputScript::ParseSeed(const std::vector<std::string>& words, std::string& why) {
+	uint32_t value = 0;
+	if (words.size() != 2 || !ReadNumber(words[1], value)) {
+		why = "expected 'seed <S>' with S from 0 to 4294967295";
+		return false;
+	}
+	if (seed) {
+		why = "a second seed";
+		return false;
+	}
+	seed = value;
 	return true;
 }
 

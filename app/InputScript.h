@@ -5,10 +5,12 @@
 //   <frame> move <dx> <dy>  (cursor motion before that frame's update)
 //   <frame> close           (the window's close command)
 //   answer yes | answer no  (the next question's answer, in order)
+//   seed <S>                (the generator's seed, unless one is given otherwise)
 // KEY is one of W A S D F G H J ESCAPE LBUTTON RBUTTON; words ignore case;
 // frames count from 0.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,12 +35,16 @@ public:
 
 	const std::vector<InputCommand>& Commands() const { return commands; }
 	const std::vector<std::string>& Errors() const { return errors; }
+	const std::optional<uint32_t>& Seed() const { return seed; }
 
 	void ApplyTo(ScriptedSystemBackend& backend) const;
 
 private:
 	bool ParseLine(const std::string& line, int lineNumber, std::string& why);
 
+	bool ParseSeed(const std::vector<std::string>& words, std::string& why);
+
 	std::vector<InputCommand> commands;
 	std::vector<std::string> errors;
+	std::optional<uint32_t> seed;
 };

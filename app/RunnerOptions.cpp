@@ -38,7 +38,7 @@ bool ParseShot(const std::string& text, ShotRequest& shot, std::string& why) {
 }  // namespace
 
 const char* RunnerOptions::Usage() {
-	return "usage: vortane-run [--frames N] [--realtime] [--input FILE] [--shot N:PATH.png]... [--seed S] [--json] [--trace FILE] [--trace-scenes] [--no-render] [--autopilot [--record FILE]]";
+	return "usage: vortane-run [--frames N] [--realtime] [--input FILE] [--shot N:PATH.png]... [--seed S] [--json] [--trace FILE] [--trace-scenes] [--no-render] [--record FILE] [--autopilot [--battles N] [--battle-log]]";
 }
 
 bool RunnerOptions::Parse(const std::vector<std::string>& arguments, RunnerOptions& options, std::string& why) {
@@ -46,7 +46,8 @@ bool RunnerOptions::Parse(const std::vector<std::string>& arguments, RunnerOptio
 	for (size_t i = 0; i < arguments.size(); ++i) {
 		const std::string& argument = arguments[i];
 		const bool takesValue = argument == "--frames" || argument == "--input" || argument == "--shot" ||
-		                        argument == "--seed" || argument == "--trace" || argument == "--record";
+		                        argument == "--seed" || argument == "--trace" || argument == "--record" ||
+		                        argument == "--battles";
 		if (takesValue && i + 1 >= arguments.size()) {
 			why = argument + " needs a value";
 			return false;
@@ -85,6 +86,14 @@ bool RunnerOptions::Parse(const std::vector<std::string>& arguments, RunnerOptio
 			options.autopilot = true;
 		} else if (argument == "--record") {
 			options.recordFile = arguments[++i];
+		} else if (argument == "--battles") {
+			if (!ReadCount(arguments[++i], options.battles) || options.battles == 0) {
+				why = "--battles wants a positive whole number, got '" + arguments[i] + "'";
+				return false;
+			}
+			options.battlesGiven = true;
+		} else if (argument == "--battle-log") {
+			options.battleLog = true;
 		} else if (argument == "--trace-scenes") {
 			options.traceScenes = true;
 		} else {
@@ -100,8 +109,8 @@ bool RunnerOptions::Parse(const std::vector<std::string>& arguments, RunnerOptio
 		why = "--autopilot plays by itself: leave out --input";
 		return false;
 	}
-	if (!options.recordFile.empty() && !options.autopilot) {
-		why = "--record writes the autopilot's inputs: give --autopilot";
+	if ((options.battlesGiven || options.battleLog) && !options.autopilot) {
+		why = "--battles and --battle-log count the autopilot's battles: give --autopilot";
 		return false;
 	}
 	if (options.frames) {

@@ -2,7 +2,7 @@
 // The headless runner's command line:
 //   vortane-run [--frames N] [--realtime] [--input FILE] [--shot N:PATH.png]...
 //               [--seed S] [--json] [--trace FILE] [--trace-scenes] [--no-render]
-//               [--autopilot [--record FILE]]
+//               [--record FILE] [--autopilot [--battles N] [--battle-log]]
 
 #include <cstdint>
 #include <optional>
@@ -25,7 +25,10 @@ struct RunnerOptions {
 	std::string traceFile;     // one JSON line of game state a frame
 	bool noRender = false;     // every game call, no pixel work
 	bool autopilot = false;    // the Autopilot plays instead of an input file
-	std::string recordFile;    // the autopilot's inputs, in the input file's grammar
+	std::string recordFile;    // the inputs as the game saw them, in the input file's grammar
+	uint32_t battles = 1;      // whole battles the autopilot plays in a row
+	bool battlesGiven = false;
+	bool battleLog = false;  // a JSON line on stdout after each battle
 
 	// False with the reason on a bad argument.
 	static bool Parse(const std::vector<std::string>& arguments, RunnerOptions& options, std::string& why);

@@ -30,6 +30,9 @@ public:
 	// finding none queued gets No. OK boxes take no answer.
 	void QueueAnswer(int answer);
 
+	// Where the cursor starts.
+	static constexpr POINT START_CURSOR = {640, 360};
+
 	void AdvanceFrame();
 	uint32_t Frame() const { return frame; }
 
@@ -47,6 +50,7 @@ public:
 
 	void PumpMessages() override;
 	bool IsKeyDown(int virtualKey) override;
+	bool IsKeyHeld(int virtualKey) override { return IsKeyDown(virtualKey); }
 	POINT CursorPosition() override;
 	void SetCursorPosition(POINT position) override;
 	void SetCursorVisible(bool visible) override;
@@ -72,7 +76,7 @@ private:
 	std::deque<int> answers;
 
 	std::map<int, bool> keysDown;
-	POINT cursor = {640, 360};
+	POINT cursor = START_CURSOR;
 	bool cursorVisible = true;
 
 	bool manualClock = false;

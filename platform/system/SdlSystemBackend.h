@@ -21,6 +21,7 @@ class SdlSystemBackend : public SystemBackend {
 public:
 	void PumpMessages() override;
 	bool IsKeyDown(int virtualKey) override;
+	bool IsKeyHeld(int virtualKey) override { return latch.IsHeld(virtualKey); }
 	POINT CursorPosition() override;
 	void SetCursorPosition(POINT position) override;
 	void SetCursorVisible(bool visible) override;

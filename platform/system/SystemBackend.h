@@ -17,6 +17,9 @@ public:
 	virtual void PumpMessages() = 0;
 
 	virtual bool IsKeyDown(int virtualKey) = 0;
+	// Whether the key is held now, without taking a press that IsKeyDown
+	// would still report: for recorders, which must not steal the game's taps.
+	virtual bool IsKeyHeld(int virtualKey) = 0;
 
 	// Desktop coordinates.
 	virtual POINT CursorPosition() = 0;

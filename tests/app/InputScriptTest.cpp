@@ -67,6 +67,24 @@ TEST(InputScript, ReportsEachBadLineWithItsNumberAndKeepsTheGoodOnes) {
 	EXPECT_EQ(script.Commands()[1].virtualKey, 'A');
 }
 
+TEST(InputScript, TakesOneSeedLine) {
+	InputScript script;
+	ASSERT_TRUE(script.Parse("# recorded\nSEED 4294967295\nanswer no\n0 down W\n"));
+	ASSERT_TRUE(script.Seed().has_value());
+	EXPECT_EQ(*script.Seed(), 4294967295u);
+	EXPECT_EQ(script.Commands().size(), 2u);
+
+	ASSERT_TRUE(script.Parse("0 down W\n"));
+	EXPECT_FALSE(script.Seed().has_value()) << "a seed left from the last parse";
+
+	EXPECT_FALSE(script.Parse("seed 1\nseed 2\n"));
+	EXPECT_EQ(script.Errors().front().rfind("line 2:", 0), 0u) << script.Errors().front();
+	for (const char* bad : {"seed\n", "seed -1\n", "seed 4294967296\n", "seed 1 2\n", "seed x\n"}) {
+		EXPECT_FALSE(script.Parse(bad)) << bad;
+		EXPECT_FALSE(script.Seed().has_value()) << bad;
+	}
+}
+
 TEST(InputScript, DrivesTheScriptedBackendFrameByFrame) {
 	InputScript script;
 	ASSERT_TRUE(script.Parse("1 down D\n1 move 4 -2\n3 up D\nanswer yes\nanswer no\n"));

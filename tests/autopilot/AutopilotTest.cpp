@@ -1,6 +1,7 @@
 // vortane-run --autopilot as a subprocess: its recorded inputs stay within
 // what one person's hands can do, it starts the battle from the title by a
-// click, its recording replays to the same battle, and a whole seed is won.
+// click, its recording replays to the same battle, a whole seed is won, and
+// battles follow one another in one process.
 
 #include "app/InputScript.h"
 #include "app/RunnerOptions.h"
@@ -83,17 +84,29 @@ protected:
 	fs::path folder;
 };
 
-TEST(AutopilotOptionsTest, AutopilotAndRecordAreParsedAndCheckedAgainstEachOther) {
+TEST(AutopilotOptionsTest, AutopilotBattlesAndRecordAreParsedAndCheckedAgainstEachOther) {
 	RunnerOptions options;
 	std::string why;
 	ASSERT_TRUE(RunnerOptions::Parse({"--autopilot", "--record", "r.txt", "--no-render"}, options, why)) << why;
 	EXPECT_TRUE(options.autopilot);
 	EXPECT_EQ(options.recordFile, "r.txt");
+	EXPECT_EQ(options.battles, 1u);
+	EXPECT_FALSE(options.battlesGiven);
+	EXPECT_FALSE(options.battleLog);
+	ASSERT_TRUE(RunnerOptions::Parse({"--autopilot", "--battles", "3", "--battle-log"}, options, why)) << why;
+	EXPECT_EQ(options.battles, 3u);
+	EXPECT_TRUE(options.battlesGiven);
+	EXPECT_TRUE(options.battleLog);
 	EXPECT_FALSE(RunnerOptions::Parse({"--autopilot", "--input", "keys.txt"}, options, why));
 	EXPECT_NE(why.find("--input"), std::string::npos) << why;
-	EXPECT_FALSE(RunnerOptions::Parse({"--record", "r.txt"}, options, why));
-	EXPECT_NE(why.find("--autopilot"), std::string::npos) << why;
 	EXPECT_FALSE(RunnerOptions::Parse({"--autopilot", "--record"}, options, why));
+	for (const char* count : {"0", "-1", "two"}) {
+		EXPECT_FALSE(RunnerOptions::Parse({"--autopilot", "--battles", count}, options, why)) << count;
+	}
+	// Battles are the autopilot's.
+	EXPECT_FALSE(RunnerOptions::Parse({"--battles", "2"}, options, why));
+	EXPECT_NE(why.find("--autopilot"), std::string::npos) << why;
+	EXPECT_FALSE(RunnerOptions::Parse({"--battle-log"}, options, why));
 }
 
 // A person has one hand on the keys and one on the mouse: at most one move
@@ -183,17 +196,43 @@ TEST_F(AutopilotTest, StartsTheBattleFromTheTitleWithAClick) {
 }
 
 // The pilot decides from the game alone: its recording, played back as an
-// input file, gives the very same battle.
-TEST_F(AutopilotTest, ItsRecordingReplaysToTheSameBattle) {
+// input file with nobody at the controls, gives the very same game, trace
+// line for trace line, hashes included. The recording carries its seed.
+TEST_F(AutopilotTest, ItsRecordingReplaysToTheSameBattleLineForLine) {
 	const fs::path record = folder / "record.txt";
-	const Outcome piloted =
-		RunRunner("--autopilot --no-render --seed 11 --frames 1500 --json --record '" + record.string() + "'");
+	const fs::path pilotTrace = folder / "pilot.jsonl";
+	const fs::path replayTrace = folder / "replay.jsonl";
+	const Outcome piloted = RunRunner("--autopilot --no-render --seed 11 --frames 2500 --json --record '" +
+	                                  record.string() + "' --trace '" + pilotTrace.string() + "'");
 	ASSERT_EQ(piloted.exitCode, 0) << piloted.output;
-	const Outcome replayed = RunRunner("--no-render --seed 11 --frames 1500 --json --input '" + record.string() + "'");
+	EXPECT_NE(ReadText(record).find("\nseed 11\n"), std::string::npos);
+	const Outcome replayed = RunRunner("--no-render --frames 2500 --json --input '" + record.string() +
+	                                   "' --trace '" + replayTrace.string() + "'");
 	ASSERT_EQ(replayed.exitCode, 0) << replayed.output;
 	const std::string expected = ReportWithoutTiming(piloted.output);
 	ASSERT_NE(expected.find("\"enemyList\""), std::string::npos) << piloted.output;
 	EXPECT_EQ(ReportWithoutTiming(replayed.output), expected);
+
+	std::istringstream pilotLines(ReadText(pilotTrace));
+	std::istringstream replayLines(ReadText(replayTrace));
+	std::string pilotLine, replayLine;
+	size_t compared = 0, firing = 0;
+	while (std::getline(pilotLines, pilotLine)) {
+		ASSERT_TRUE(std::getline(replayLines, replayLine)) << "the replay stops after " << compared << " frames";
+		ASSERT_EQ(replayLine, pilotLine) << "frame " << compared;
+		ASSERT_NE(pilotLine.find("\"hash\":\""), std::string::npos);
+		firing += pilotLine.find("\"shots\":0,") == std::string::npos && pilotLine.find("\"shots\":") != std::string::npos;
+		++compared;
+	}
+	EXPECT_EQ(compared, 2500u);
+	// The pilot fought in these frames.
+	EXPECT_GT(firing, 20u);
+}
+
+// A whole number in a JSON text after "name":, or -1.
+long Field(const std::string& json, const std::string& name) {
+	const size_t at = json.find("\"" + name + "\":");
+	return at == std::string::npos ? -1 : std::stol(json.substr(at + name.size() + 3));
 }
 
 // One whole seed, from the title to the result picture, with the frames
@@ -206,9 +245,57 @@ TEST_F(AutopilotTest, SevenIsWonAndTheResultIsReached) {
 	const size_t at = outcome.output.find("\"playerHitPointsLeft\":");
 	ASSERT_NE(at, std::string::npos);
 	EXPECT_GT(std::stof(outcome.output.substr(at + 22)), 0.0f);
-	const size_t frames = outcome.output.find("\"battleFrames\":");
-	ASSERT_NE(frames, std::string::npos);
-	EXPECT_GT(std::stoul(outcome.output.substr(frames + 15)), 1000u);
+	EXPECT_GT(Field(outcome.output, "battleFrames"), 1000);
+	EXPECT_EQ(Field(outcome.output, "battles"), 1);
+	EXPECT_EQ(Field(outcome.output, "battlesWon"), 1);
+}
+
+// Two battles in one process: each logged once the title is back, the
+// second played from a fresh click on the title, and the device, effect and
+// sound objects back to the same counts after each.
+TEST_F(AutopilotTest, TwoBattlesInARowEachLoggedBackAtTheTitle) {
+	const fs::path trace = folder / "trace.jsonl";
+	const Outcome outcome = RunRunner("--autopilot --no-render --seed 7 --frames 40000 --battles 2 --battle-log "
+	                                  "--json --trace '" + trace.string() + "'");
+	ASSERT_EQ(outcome.exitCode, 0) << outcome.output;
+	std::vector<std::string> logs;
+	std::istringstream lines(outcome.output);
+	for (std::string line; std::getline(lines, line);) {
+		if (line.rfind("{\"battle\":", 0) == 0) {
+			logs.push_back(line);
+		}
+	}
+	ASSERT_EQ(logs.size(), 2u) << outcome.output;
+	for (size_t i = 0; i < logs.size(); ++i) {
+		SCOPED_TRACE(logs[i]);
+		EXPECT_EQ(Field(logs[i], "battle"), static_cast<long>(i + 1));
+		EXPECT_GT(Field(logs[i], "battleFrames"), 1000);
+		EXPECT_GT(Field(logs[i], "rssKiB"), 1000);
+		EXPECT_NE(logs[i].find("\"won\":"), std::string::npos);
+		EXPECT_NE(logs[i].find("\"playerHitPointsLeft\":"), std::string::npos);
+		EXPECT_GE(Field(logs[i], "textures"), 1);
+	}
+	const std::string live1 = logs[0].substr(logs[0].find("\"live\":"));
+	const std::string live2 = logs[1].substr(logs[1].find("\"live\":"));
+	EXPECT_EQ(live2, live1) << "objects left behind by the second battle";
+
+	// The run ends on the title after the second battle, and reports it.
+	EXPECT_NE(outcome.output.find("\"frames\":"), std::string::npos);
+	EXPECT_NE(outcome.output.find("\"scene\":1,"), std::string::npos) << outcome.output;
+	EXPECT_EQ(Field(outcome.output.substr(outcome.output.find("{\"frames\":")), "battles"), 2);
+	const long won = Field(outcome.output.substr(outcome.output.find("{\"frames\":")), "battlesWon");
+	EXPECT_EQ(won, static_cast<long>(logs[0].find("\"won\":true") != std::string::npos) +
+	                   static_cast<long>(logs[1].find("\"won\":true") != std::string::npos));
+
+	// Title, battle, result, title, battle, result, title: two battles.
+	const std::map<uint32_t, int> scenes = ScenesOf(ReadText(trace));
+	std::vector<int> visited;
+	for (const auto& [frame, scene] : scenes) {
+		if (visited.empty() || visited.back() != scene) {
+			visited.push_back(scene);
+		}
+	}
+	EXPECT_EQ(visited, (std::vector<int>{1, 2, 3, 1, 2, 3, 1}));
 }
 
 }  // namespace
