@@ -1,0 +1,119 @@
+// The committed regression replay: the autopilot's recording of seed 7 from
+// the title into the walkers' yard and its first fights, played back by
+// vortane-run with nobody at the controls. Every hundredth frame's state,
+// and the last, must be the recorded ones, hash included; two playbacks
+// must agree line for line, and so must playbacks with and without
+// pictures. When the game's behaviour changes on purpose, remake.sh
+// rerecords it (see README.md beside this file).
+
+#include "platform/system/DataPath.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path HERE = fs::path(__FILE__).parent_path();
+const fs::path RECORDING = HERE / "walkers_yard.rec";
+const fs::path EXPECTED = HERE / "walkers_yard.expected";
+
+std::vector<std::string> Lines(const fs::path& path) {
+	std::ifstream file(path);
+	std::vector<std::string> lines;
+	for (std::string line; std::getline(file, line);) {
+		lines.push_back(line);
+	}
+	return lines;
+}
+
+unsigned FrameOf(const std::string& line) {
+	unsigned frame = 0;
+	return std::sscanf(line.c_str(), "{\"frame\":%u,", &frame) == 1 ? frame : ~0u;
+}
+
+class RegressionReplayTest : public ::testing::Test {
+protected:
+	void SetUp() override {
+		ASSERT_TRUE(fs::exists(RECORDING)) << RECORDING;
+		expected = Lines(EXPECTED);
+		ASSERT_FALSE(expected.empty()) << EXPECTED;
+		frames = FrameOf(expected.back()) + 1;
+		char pattern[] = "/tmp/vortane-replay-XXXXXX";
+		ASSERT_NE(mkdtemp(pattern), nullptr);
+		folder = pattern;
+	}
+	void TearDown() override {
+		if (!folder.empty()) {
+			fs::remove_all(folder);
+		}
+	}
+
+	// The recording played back for count frames; its trace's lines.
+	std::vector<std::string> PlayBack(const std::string& name, unsigned count, bool pictures) {
+		const fs::path trace = folder / name;
+		const std::string command = "SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy ALSOFT_DRIVERS=null '" +
+		                            DataRoot() + "vortane-run' " + (pictures ? "" : "--no-render ") + "--frames " +
+		                            std::to_string(count) + " --input '" + RECORDING.string() + "' --trace '" +
+		                            trace.string() + "' >/dev/null 2>&1";
+		const int status = std::system(command.c_str());
+		EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << command;
+		return Lines(trace);
+	}
+
+	std::vector<std::string> expected;
+	unsigned frames = 0;
+	fs::path folder;
+};
+
+TEST_F(RegressionReplayTest, TheRecordedFightStillPlaysOutAsRecorded) {
+	// The recording reaches the yard and fights there: a walker is down.
+	EXPECT_NE(expected.back().find("\"alive\":false"), std::string::npos)
+		<< "the recording no longer reaches a fight; remake it with a longer run";
+	const std::vector<std::string> played = PlayBack("played.jsonl", frames, false);
+	ASSERT_EQ(played.size(), frames);
+	for (const std::string& want : expected) {
+		const unsigned frame = FrameOf(want);
+		ASSERT_LT(frame, played.size()) << want;
+		ASSERT_EQ(played[frame], want) << "the game parts from the recorded run by frame " << frame
+		                               << "; if it changed on purpose, run tests/replay/remake.sh";
+	}
+}
+
+TEST_F(RegressionReplayTest, TwoPlaybacksAgreeLineForLine) {
+	const std::vector<std::string> first = PlayBack("first.jsonl", frames, false);
+	const std::vector<std::string> second = PlayBack("second.jsonl", frames, false);
+	ASSERT_EQ(first.size(), frames);
+	ASSERT_EQ(second.size(), first.size());
+	for (size_t frame = 0; frame < first.size(); ++frame) {
+		ASSERT_EQ(second[frame], first[frame]) << "frame " << frame;
+	}
+}
+
+// Pictures cost about 50 ms a frame: the title, the load and the battle's
+// first steps are enough to show the draws leave the state alone.
+TEST_F(RegressionReplayTest, PlaybacksWithAndWithoutPicturesAgree) {
+	constexpr unsigned DRAWN_FRAMES = 160;
+	const std::vector<std::string> drawn = PlayBack("drawn.jsonl", DRAWN_FRAMES, true);
+	const std::vector<std::string> blind = PlayBack("blind.jsonl", DRAWN_FRAMES, false);
+	ASSERT_EQ(drawn.size(), DRAWN_FRAMES);
+	ASSERT_EQ(blind.size(), drawn.size());
+	size_t battle = 0;
+	for (size_t frame = 0; frame < drawn.size(); ++frame) {
+		ASSERT_EQ(blind[frame], drawn[frame]) << "frame " << frame;
+		battle += drawn[frame].find("\"scene\":2") != std::string::npos ? 1 : 0;
+	}
+	EXPECT_GT(battle, 50u);
+}
+
+}  // namespace
