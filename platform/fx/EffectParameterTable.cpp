@@ -1,5 +1,7 @@
 #include "platform/fx/EffectParameterTable.h"
 
+#include "platform/gpu/GpuProgramBinding.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -28,8 +30,17 @@ int EffectParameterTable::Find(D3DXHANDLE handle) const {
 			return static_cast<int>(i);
 		}
 	}
+	return FindByName(handle);
+}
+
+int EffectParameterTable::FindByName(const char* name) const {
+	CachedName& cached = nameCache[(reinterpret_cast<uintptr_t>(name) >> 3) % NAME_CACHE_SIZE];
+	if (cached.pointer == name && parameters[size_t(cached.index)]->name == name) {
+		return cached.index;
+	}
 	for (size_t i = 0; i < parameters.size(); ++i) {
-		if (parameters[i]->name == handle) {
+		if (parameters[i]->name == name) {
+			cached = {name, static_cast<int>(i)};
 			return static_cast<int>(i);
 		}
 	}
@@ -101,11 +112,16 @@ HRESULT EffectParameterTable::SetTexture(D3DXHANDLE handle, IDirect3DBaseTexture
 		return D3DERR_INVALIDCALL;
 	}
 	Parameter& parameter = *parameters[index];
-	if (texture != nullptr) {
-		texture->AddRef();
+	// Models set the same texture draw after draw: the reference held makes
+	// the same pointer the same texture, so its GL side is looked up once.
+	if (texture != parameter.texture) {
+		if (texture != nullptr) {
+			texture->AddRef();
+		}
+		SafeRelease(parameter.texture);
+		parameter.texture = texture;
+		parameter.textureBinding = GpuTextureBinding(texture);
 	}
-	SafeRelease(parameter.texture);
-	parameter.texture = texture;
 	parameter.serial = nextSerial++;
 	return S_OK;
 }

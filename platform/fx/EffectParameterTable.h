@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+class GLTextureBinding;
+
 class EffectParameterTable {
 public:
 	struct Parameter {
@@ -19,6 +21,7 @@ public:
 		EffectParameterType type = EffectParameterType::Float;
 		std::array<float, 16> value{};
 		IDirect3DBaseTexture9* texture = nullptr;  // one reference held
+		const GLTextureBinding* textureBinding = nullptr;  // texture's GL side
 		uint64_t serial = 1;
 	};
 
@@ -47,7 +50,18 @@ public:
 private:
 	HRESULT CopyFloats(D3DXHANDLE handle, const float* values, UINT count, bool matrixOnly);
 
+	int FindByName(const char* name) const;
+
 	// Held by pointer so that handles (name pointers) stay valid.
 	std::vector<std::unique_ptr<Parameter>> parameters;
 	uint64_t nextSerial = 2;
+	// Callers pass the same literal names frame after frame: remember where
+	// each pointer was last found. A hit is checked by name, so a pointer
+	// reused for another text is never trusted.
+	struct CachedName {
+		const char* pointer = nullptr;
+		int index = -1;
+	};
+	static constexpr size_t NAME_CACHE_SIZE = 64;
+	mutable std::array<CachedName, NAME_CACHE_SIZE> nameCache{};
 };

@@ -1,6 +1,9 @@
 #include "platform/fx/GLEffect.h"
 
 #include "platform/fx/ShaderSourceAssembler.h"
+#include "platform/gpu/GLTextureBinding.h"
+#include "platform/gpu/GLTextureStorage.h"
+#include "platform/gpu/GpuHooks.h"
 #include "platform/gpu/GpuProgramBinding.h"
 
 #include <epoxy/gl.h>
@@ -52,7 +55,7 @@ GLEffect* GLEffect::Create(IDirect3DDevice9* device, EffectSource source, const 
 }
 
 GLEffect::GLEffect(IDirect3DDevice9* device_, EffectSource source_)
-	: device(device_), source(std::move(source_)), parameters(source.parameters) {
+	: device(device_), source(std::move(source_)), parameters(source.parameters), pixelWork(PixelWorkEnabled()) {
 	device->AddRef();
 }
 
@@ -183,6 +186,9 @@ HRESULT GLEffect::BeginPass(UINT pass) {
 	}
 	PassProgram& program = *programs[technique][pass];
 	GpuUseProgram(device, program.program.Name());
+	if (!pixelWork) {
+		return S_OK;
+	}
 	// The device binds the selected program only when it draws; uniforms go
 	// to whichever program GL has current, so make it ours now.
 	glUseProgram(program.program.Name());
@@ -199,6 +205,9 @@ HRESULT GLEffect::CommitChanges() {
 	if (activePass < 0) {
 		return D3DERR_INVALIDCALL;
 	}
+	if (!pixelWork) {
+		return S_OK;
+	}
 	PassProgram& program = *programs[technique][activePass];
 	glUseProgram(program.program.Name());
 	UploadUniforms(program);
@@ -210,7 +219,9 @@ HRESULT GLEffect::EndPass() {
 	if (activePass < 0) {
 		return D3DERR_INVALIDCALL;
 	}
-	UnbindTextures(*programs[technique][activePass]);
+	if (pixelWork) {
+		UnbindTextures(*programs[technique][activePass]);
+	}
 	GpuUseProgram(device, 0);
 	activePass = -1;
 	return S_OK;
@@ -276,12 +287,12 @@ void GLEffect::UploadUniforms(PassProgram& pass) {
 void GLEffect::BindTextures(const PassProgram& pass) {
 	for (const SamplerBinding& sampler : pass.samplers) {
 		const unsigned unit = EffectTextureUnit(sampler.sampler);
-		IDirect3DBaseTexture9* texture =
-			sampler.parameter >= 0 ? parameters.At(static_cast<size_t>(sampler.parameter)).texture : nullptr;
+		const GLTextureBinding* texture =
+			sampler.parameter >= 0 ? parameters.At(static_cast<size_t>(sampler.parameter)).textureBinding : nullptr;
 		// A texture of the wrong shape for its sampler binds nothing, as null does.
-		const bool usable = texture != nullptr && GpuTextureTarget(texture) == sampler.target;
+		const bool usable = texture != nullptr && texture->Storage().Target() == sampler.target;
 		glActiveTexture(GL_TEXTURE0 + unit);
-		glBindTexture(sampler.target, usable ? GpuTextureName(texture) : 0);
+		glBindTexture(sampler.target, usable ? texture->Storage().Name() : 0);
 		glBindSampler(unit, samplerObjects[static_cast<size_t>(sampler.sampler)]);
 	}
 	glActiveTexture(GL_TEXTURE0);

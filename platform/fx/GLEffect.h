@@ -80,6 +80,9 @@ private:
 	int technique = 0;
 	bool begun = false;
 	int activePass = -1;
+	// Made while pixel work is off: passes keep their states and checks but
+	// upload and bind nothing, since no draw will read them.
+	const bool pixelWork;
 	bool restoreStatesAtEnd = false;
 	std::vector<std::pair<D3DRENDERSTATETYPE, DWORD>> savedStates;
 };

@@ -311,8 +311,10 @@ bool GLDevice::CreateObjects(const D3DPRESENT_PARAMETERS& parameters) {
 	glGenBuffers(1, &userPointerBuffer);
 	CountDeviceObjects(&GLObjectCounter::Made);
 	glGenSamplers(GLsizei(MAX_STAGES), samplers);
-	if (!PixelWorkEnabled()) {
-		// Discards every primitive before rasterisation, and clears with them.
+	pixelWork = PixelWorkEnabled();
+	if (!pixelWork) {
+		// Draws, clears and presents stop after their checks; anything that
+		// still reaches the rasteriser is discarded before it.
 		glEnable(GL_RASTERIZER_DISCARD);
 	}
 	anisotropy = epoxy_has_gl_extension("GL_EXT_texture_filter_anisotropic") ||
@@ -400,6 +402,9 @@ HRESULT GLDevice::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR
 	if ((count > 0 && rects == nullptr) || renderTargets[0] == nullptr) {
 		return D3DERR_INVALIDCALL;
 	}
+	if (!pixelWork) {
+		return S_OK;
+	}
 	MakeCurrent();
 	BindFramebuffer();
 	GLbitfield mask = 0;
@@ -468,6 +473,13 @@ HRESULT GLDevice::EndScene() {
 
 HRESULT GLDevice::Present(const RECT*, const RECT*, HWND, const void*) {
 	RunPendingEnd();
+	if (!pixelWork) {
+		framebufferDirty = true;
+		if (PresentHook()) {
+			PresentHook()();
+		}
+		return S_OK;
+	}
 	MakeCurrent();
 	int windowWidth = 0;
 	int windowHeight = 0;
@@ -848,6 +860,9 @@ HRESULT GLDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT pr
 	if (end > stream->Size()) {
 		return D3DERR_INVALIDCALL;
 	}
+	if (!pixelWork) {
+		return S_OK;
+	}
 	MakeCurrent();
 	ApplyStateForDraw();
 	glBindBuffer(GL_ARRAY_BUFFER, stream->Name());
@@ -868,6 +883,9 @@ HRESULT GLDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertexInde
 	if (end > indices->Size()) {
 		return D3DERR_INVALIDCALL;
 	}
+	if (!pixelWork) {
+		return S_OK;
+	}
 	const UINT stride = streamStride != 0 ? streamStride : LayoutOf(fvf).stride;
 	MakeCurrent();
 	ApplyStateForDraw();
@@ -886,6 +904,9 @@ HRESULT GLDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, co
 	if (!PrimitiveVertices(type, primitiveCount, mode, count) || vertices == nullptr || stride == 0 ||
 	    FAILED(CheckDrawable())) {
 		return D3DERR_INVALIDCALL;
+	}
+	if (!pixelWork) {
+		return S_OK;
 	}
 	MakeCurrent();
 	ApplyStateForDraw();

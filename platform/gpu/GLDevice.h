@@ -145,6 +145,7 @@ private:
 	GLSurface* renderTargets[MAX_RENDER_TARGETS] = {};
 	GLSurface* depthStencil = nullptr;
 	bool framebufferDirty = true;
+	bool pixelWork = true;  // off: draws, clears and presents only check their arguments
 
 	GLuint framebuffer = 0;
 	GLuint readFramebuffer = 0;

@@ -36,6 +36,8 @@ void GpuRunPendingEnd(IDirect3DDevice9* device) {
 	}
 }
 
+const GLTextureBinding* GpuTextureBinding(IDirect3DBaseTexture9* texture) { return PlatformTexture(texture); }
+
 unsigned GpuTextureName(IDirect3DBaseTexture9* texture) {
 	const GLTextureBinding* binding = PlatformTexture(texture);
 	return binding != nullptr ? binding->Storage().Name() : 0;

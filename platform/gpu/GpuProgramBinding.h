@@ -36,6 +36,8 @@
 
 #include <functional>
 
+class GLTextureBinding;
+
 void GpuUseProgram(IDirect3DDevice9* device, unsigned program);
 
 // An effect pass kept begun across a run of draws (one model drawn many times)
@@ -50,6 +52,9 @@ void GpuRunPendingEnd(IDirect3DDevice9* device);
 // GL texture name and target (GL_TEXTURE_2D, GL_TEXTURE_CUBE_MAP); 0 for null.
 unsigned GpuTextureName(IDirect3DBaseTexture9* texture);
 unsigned GpuTextureTarget(IDirect3DBaseTexture9* texture);
+// The texture's GL side, for holders that look it up once per texture rather
+// than once per draw; null for null or a texture of another device kind.
+const GLTextureBinding* GpuTextureBinding(IDirect3DBaseTexture9* texture);
 
 // Binds framebuffer, states, viewport, textures and program as a draw would,
 // for callers that issue their own GL draw calls.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 namespace {
 
 // Counts references so the table's AddRef/Release pairing can be checked.
@@ -109,6 +111,20 @@ TEST(EffectParameterTable, HandlesAreFoundByPointerAndEveryChangeIsNewer) {
 	EXPECT_GT(after, before);
 	ASSERT_EQ(table.SetFloat("LightDir", 0.5f), S_OK);
 	EXPECT_GT(table.At(0).serial, after);
+}
+
+TEST(EffectParameterTable, ANameBufferRewrittenWithAnotherNameFindsTheNewName) {
+	EffectParameterTable table(Declarations());
+	char name[16] = "Size";
+	EXPECT_EQ(table.Find(name), 2);
+	EXPECT_EQ(table.Find(name), 2);
+	std::strcpy(name, "Pos");
+	EXPECT_EQ(table.Find(name), 4) << "the same pointer now names another parameter";
+	std::strcpy(name, "Missing");
+	EXPECT_EQ(table.Find(name), -1);
+	std::strcpy(name, "Size");
+	ASSERT_EQ(table.SetFloat(name, 0.25f), S_OK);
+	EXPECT_EQ(table.At(2).value[0], 0.25f);
 }
 
 TEST(EffectParameterTable, HoldsOneReferencePerBoundTexture) {

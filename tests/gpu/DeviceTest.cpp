@@ -3,6 +3,7 @@
 #include "GpuTestFixture.h"
 
 #include "app/DepthSurface.h"
+#include "platform/gpu/GpuHooks.h"
 #include "platform/system/ScriptedSystemBackend.h"
 #include "platform/system/SystemBackend.h"
 
@@ -307,6 +308,33 @@ TEST_F(DeviceCreationTest, FailingEveryDeviceTypeShowsTheErrorBox) {
 	ASSERT_EQ(backend.Questions().size(), 1u);
 	EXPECT_EQ(backend.Questions()[0].text, "Direct3Dの初期化に失敗");
 	EXPECT_EQ(backend.Questions()[0].caption, "Direct3D初期化");
+}
+
+TEST_F(DeviceCreationTest, ADeviceMadeWithoutPixelWorkChecksEveryCallButTouchesNoPixel) {
+	SetPixelWorkEnabled(false);
+	const bool created = Graphics().Init(Window(), 1280, 720, D3DFMT_X8R8G8B8, false);
+	SetPixelWorkEnabled(true);
+	ASSERT_TRUE(created);
+	Graphics().SetDefaultStates();
+	const PixelImage before = ReadBackBuffer();
+	ASSERT_EQ(before.Width(), 1280u);
+	const Pixel untouched = before.At(640, 360);
+	EXPECT_EQ(Device()->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, D3DCOLOR_XRGB(255, 0, 0), 1.0f, 0), S_OK);
+	EXPECT_EQ(Device()->Clear(1, nullptr, D3DCLEAR_TARGET, 0xFFFFFFFF, 1.0f, 0), D3DERR_INVALIDCALL);
+	ASSERT_EQ(Device()->BeginScene(), S_OK);
+	Graphics().DrawScreenQuad(0.0f, 0.0f, 1280.0f, 720.0f, 1.0f, 1.0f);
+	const float broken[3] = {};
+	EXPECT_EQ(Device()->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, broken, 0), D3DERR_INVALIDCALL);
+	ASSERT_EQ(Device()->EndScene(), S_OK);
+	bool presented = false;
+	SetPresentHook([&] { presented = true; });
+	EXPECT_EQ(Device()->Present(nullptr, nullptr, nullptr, nullptr), S_OK);
+	SetPresentHook(nullptr);
+	EXPECT_TRUE(presented) << "frames are still counted by their presents";
+	const PixelImage after = ReadBackBuffer();
+	EXPECT_EQ(after.CountDifferent(0, 0, 1280, 720, untouched), 0u) << "neither the clear nor the quad reached a pixel";
+	EXPECT_NE(untouched, (Pixel{255, 0, 0, 255}));
+	EXPECT_NE(untouched, (Pixel{255, 255, 255, 255}));
 }
 
 }  // namespace
