@@ -1,6 +1,7 @@
 #include "app/Application.h"
 
 #include "app/GraphicsDevice.h"
+#include "platform/gpu/GpuHooks.h"
 #include "scene/SceneBase.h"
 
 #include <chrono>
@@ -117,6 +118,7 @@ int Application::EndRun() {
 
 int Application::Run() {
 	sceneManager = new SceneManager(sceneFactory);
+	frameClockStarted = false;
 	std::srand(seedOverride ? *seedOverride : static_cast<unsigned int>(std::time(nullptr)));
 
 	for (;;) {
@@ -145,33 +147,65 @@ int Application::Run() {
 	}
 }
 
+// Frames are paced at FRAME_MILLISECONDS. When a picture takes longer, the
+// frame clock has the next frames run at once without their pictures, so
+// walkers, shots and the lift keep their speed on a slow machine.
 void Application::RunFrame() {
+	if (!catchUpEnabled) {
+		const DWORD t0 = timeGetTime();
+		const FrameStart start = RunWholeFrame(true);
+		const DWORD sleep = PacingSleep(t0, timeGetTime());
+		if (sleep > 0) {
+			Sleep(sleep);
+		}
+		ReportFrame(start);
+		return;
+	}
+	if (!frameClockStarted) {
+		frameClock.Start(timeGetTime());
+		frameClockStarted = true;
+	}
+	bool pictured = true;
+	for (;;) {
+		SetPictureSkipped(!pictured);
+		const FrameStart start = RunWholeFrame(pictured);
+		SetPictureSkipped(false);
+		const FrameClock::Step step = frameClock.FrameEnded(timeGetTime(), pictured);
+		if (step.sleep > 0) {
+			Sleep(step.sleep);
+		}
+		ReportFrame(start);
+		if (!step.catchUp || quitting || closeRequested) {
+			return;
+		}
+		pictured = false;
+	}
+}
+
+Application::FrameStart Application::RunWholeFrame(bool pictured) {
 	using Clock = std::chrono::steady_clock;
-	const Clock::time_point frameStart = Clock::now();
-	const DWORD t0 = timeGetTime();
+	FrameStart start;
+	start.begun = Clock::now();
+	start.timing.pictured = pictured;
 
 	sceneManager->Update();
 	const Clock::time_point updated = Clock::now();
 	sceneManager->Draw();
 	const Clock::time_point drawn = Clock::now();
+	start.timing.updateMilliseconds = MillisecondsBetween(start.begun, updated);
+	start.timing.drawMilliseconds = MillisecondsBetween(updated, drawn);
 
 	IDirect3DDevice9* device = GraphicsDevice::Get().device;
 	if (device != nullptr) {
 		device->Present(nullptr, nullptr, nullptr, nullptr);
 	}
+	return start;
+}
 
-	const DWORD t1 = timeGetTime();
-	const DWORD sleep = PacingSleep(t0, t1);
-	if (sleep > 0) {
-		Sleep(sleep);
-	}
-
+void Application::ReportFrame(FrameStart start) const {
 	if (frameObserver) {
-		FrameTiming timing;
-		timing.updateMilliseconds = MillisecondsBetween(frameStart, updated);
-		timing.drawMilliseconds = MillisecondsBetween(updated, drawn);
-		timing.frameMilliseconds = MillisecondsBetween(frameStart, Clock::now());
-		frameObserver(timing);
+		start.timing.frameMilliseconds = MillisecondsBetween(start.begun, std::chrono::steady_clock::now());
+		frameObserver(start.timing);
 	}
 }
 

@@ -3,6 +3,7 @@
 // the shader objects every scene draws with, and the values subsystems
 // exchange from frame to frame. Also the main loop.
 
+#include "app/FrameClock.h"
 #include "app/FrameTiming.h"
 #include "app/PlainShader.h"
 #include "platform/math/D3DXMath.h"
@@ -12,6 +13,7 @@
 #include "render/ShadowMap.h"
 #include "scene/SceneManager.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -48,6 +50,9 @@ public:
 	void SetFrameObserver(std::function<void(const FrameTiming&)> observer) { frameObserver = std::move(observer); }
 	// Told of every close command the window receives, for input recorders.
 	void SetCloseObserver(std::function<void()> observer) { closeObserver = std::move(observer); }
+	// Whether frames run without pictures when the game falls behind its
+	// clock (the game's way); runs that do not pace in real time turn it off.
+	void SetCatchUpEnabled(bool enabled) { catchUpEnabled = enabled; }
 
 	HINSTANCE instance = nullptr;
 	HWND window = nullptr;
@@ -76,9 +81,20 @@ private:
 	bool ConfirmQuit() const;
 	int EndRun();
 	void RunFrame();
+	struct FrameStart {
+		std::chrono::steady_clock::time_point begun;
+		FrameTiming timing;  // all but the whole frame's length
+	};
+	// One whole frame: update, draw and present.
+	FrameStart RunWholeFrame(bool pictured);
+	// The frame's timing, pacing sleep included, to the observer.
+	void ReportFrame(FrameStart start) const;
 
 	SceneManager::SceneFactory sceneFactory = CreateGameScene;
 	std::optional<unsigned int> seedOverride;
 	std::function<void(const FrameTiming&)> frameObserver;
 	std::function<void()> closeObserver;
+	bool catchUpEnabled = true;
+	FrameClock frameClock{FRAME_MILLISECONDS};
+	bool frameClockStarted = false;
 };

@@ -5,4 +5,5 @@ struct FrameTiming {
 	double updateMilliseconds = 0.0;
 	double drawMilliseconds = 0.0;
 	double frameMilliseconds = 0.0;  // update, draw, present and pacing sleep
+	bool pictured = true;            // false: run to catch the clock up, not drawn
 };

@@ -312,6 +312,8 @@ int HeadlessRunner::Run(std::ostream& out, std::ostream& errors) {
 	Application& application = Application::Get();
 	application.SetRandomSeed(seed);
 	application.SetFrameObserver([this](const FrameTiming& timing) { stats.Add(timing); });
+	// Without real-time pacing every frame draws its picture.
+	application.SetCatchUpEnabled(options.realTime);
 	application.SetCloseObserver([this] { input.NoteClose(); });
 
 	int exitCode = 0;

@@ -186,7 +186,7 @@ HRESULT GLEffect::BeginPass(UINT pass) {
 	}
 	PassProgram& program = *programs[technique][pass];
 	GpuUseProgram(device, program.program.Name());
-	if (!pixelWork) {
+	if (!UploadsAndBinds()) {
 		return S_OK;
 	}
 	// The device binds the selected program only when it draws; uniforms go
@@ -205,7 +205,7 @@ HRESULT GLEffect::CommitChanges() {
 	if (activePass < 0) {
 		return D3DERR_INVALIDCALL;
 	}
-	if (!pixelWork) {
+	if (!UploadsAndBinds()) {
 		return S_OK;
 	}
 	PassProgram& program = *programs[technique][activePass];
@@ -219,7 +219,7 @@ HRESULT GLEffect::EndPass() {
 	if (activePass < 0) {
 		return D3DERR_INVALIDCALL;
 	}
-	if (pixelWork) {
+	if (UploadsAndBinds()) {
 		UnbindTextures(*programs[technique][activePass]);
 	}
 	GpuUseProgram(device, 0);

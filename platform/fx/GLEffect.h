@@ -7,6 +7,7 @@
 #include "platform/fx/EffectParameterTable.h"
 #include "platform/fx/EffectSource.h"
 #include "platform/fx/GLProgram.h"
+#include "platform/gpu/GpuHooks.h"
 #include "platform/system/RefCounted.h"
 
 #include <memory>
@@ -83,6 +84,7 @@ private:
 	// Made while pixel work is off: passes keep their states and checks but
 	// upload and bind nothing, since no draw will read them.
 	const bool pixelWork;
+	bool UploadsAndBinds() const { return pixelWork && !PictureSkipped(); }
 	bool restoreStatesAtEnd = false;
 	std::vector<std::pair<D3DRENDERSTATETYPE, DWORD>> savedStates;
 };

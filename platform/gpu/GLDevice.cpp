@@ -402,7 +402,7 @@ HRESULT GLDevice::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR
 	if ((count > 0 && rects == nullptr) || renderTargets[0] == nullptr) {
 		return D3DERR_INVALIDCALL;
 	}
-	if (!pixelWork) {
+	if (!DrawsPixels()) {
 		return S_OK;
 	}
 	MakeCurrent();
@@ -473,7 +473,7 @@ HRESULT GLDevice::EndScene() {
 
 HRESULT GLDevice::Present(const RECT*, const RECT*, HWND, const void*) {
 	RunPendingEnd();
-	if (!pixelWork) {
+	if (!DrawsPixels()) {
 		framebufferDirty = true;
 		if (PresentHook()) {
 			PresentHook()();
@@ -860,7 +860,7 @@ HRESULT GLDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT pr
 	if (end > stream->Size()) {
 		return D3DERR_INVALIDCALL;
 	}
-	if (!pixelWork) {
+	if (!DrawsPixels()) {
 		return S_OK;
 	}
 	MakeCurrent();
@@ -883,7 +883,7 @@ HRESULT GLDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertexInde
 	if (end > indices->Size()) {
 		return D3DERR_INVALIDCALL;
 	}
-	if (!pixelWork) {
+	if (!DrawsPixels()) {
 		return S_OK;
 	}
 	const UINT stride = streamStride != 0 ? streamStride : LayoutOf(fvf).stride;
@@ -905,7 +905,7 @@ HRESULT GLDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, co
 	    FAILED(CheckDrawable())) {
 		return D3DERR_INVALIDCALL;
 	}
-	if (!pixelWork) {
+	if (!DrawsPixels()) {
 		return S_OK;
 	}
 	MakeCurrent();

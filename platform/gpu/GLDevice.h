@@ -9,6 +9,7 @@
 // draw, for the built-in fixed-function program and effect programs alike.
 
 #include "platform/gpu/GLFixedFunctionProgram.h"
+#include "platform/gpu/GpuHooks.h"
 #include "platform/system/RefCounted.h"
 
 #include <SDL2/SDL.h>
@@ -146,6 +147,7 @@ private:
 	GLSurface* depthStencil = nullptr;
 	bool framebufferDirty = true;
 	bool pixelWork = true;  // off: draws, clears and presents only check their arguments
+	bool DrawsPixels() const { return pixelWork && !PictureSkipped(); }
 
 	GLuint framebuffer = 0;
 	GLuint readFramebuffer = 0;

@@ -11,12 +11,17 @@ std::function<void()>& PresentHookStorage() {
 }
 
 bool pixelWorkEnabled = true;
+bool pictureSkipped = false;
 
 }  // namespace
 
 void SetPixelWorkEnabled(bool enabled) { pixelWorkEnabled = enabled; }
 
 bool PixelWorkEnabled() { return pixelWorkEnabled; }
+
+void SetPictureSkipped(bool skipped) { pictureSkipped = skipped; }
+
+bool PictureSkipped() { return pictureSkipped; }
 
 void SetPresentHook(std::function<void()> hook) { PresentHookStorage() = std::move(hook); }
 

@@ -18,6 +18,12 @@ const std::function<void()>& PresentHook();
 void SetPixelWorkEnabled(bool enabled);
 bool PixelWorkEnabled();
 
+// While on, every device and effect checks and books each call as usual but
+// draws, clears, presents and uploads nothing: a frame the game runs only to
+// keep its clock, whose picture nobody would see.
+void SetPictureSkipped(bool skipped);
+bool PictureSkipped();
+
 // Reads a colour render target (the back buffer, or a render-target texture's
 // surface): 8-bit RGBA, rows from top to bottom, alpha 255 for X formats.
 bool ReadRenderTargetPixels(IDirect3DSurface9* surface, std::vector<uint8_t>& rgba, UINT& width, UINT& height);

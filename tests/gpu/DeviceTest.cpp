@@ -337,4 +337,22 @@ TEST_F(DeviceCreationTest, ADeviceMadeWithoutPixelWorkChecksEveryCallButTouchesN
 	EXPECT_NE(untouched, (Pixel{255, 255, 255, 255}));
 }
 
+TEST_F(DeviceTest, AFrameWhosePictureIsSkippedLeavesThePixelsOfTheLastPicture) {
+	ASSERT_EQ(Device()->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, D3DCOLOR_XRGB(0, 0, 255), 1.0f, 0), S_OK);
+	SetPictureSkipped(true);
+	EXPECT_EQ(Device()->Clear(0, nullptr, D3DCLEAR_TARGET, D3DCOLOR_XRGB(255, 0, 0), 1.0f, 0), S_OK);
+	ASSERT_EQ(Device()->BeginScene(), S_OK);
+	Graphics().DrawScreenQuad(0.0f, 0.0f, 1280.0f, 720.0f, 1.0f, 1.0f);
+	ASSERT_EQ(Device()->EndScene(), S_OK);
+	SetPictureSkipped(false);
+	EXPECT_EQ(ReadBackBuffer().CountDifferent(0, 0, 1280, 720, Pixel{0, 0, 255, 255}), 0u);
+	// The next picture draws again.
+	ASSERT_EQ(Device()->BeginScene(), S_OK);
+	Graphics().DrawScreenQuad(10.0f, 20.0f, 30.0f, 40.0f, 1.0f, 1.0f);
+	ASSERT_EQ(Device()->EndScene(), S_OK);
+	const PixelImage image = ReadBackBuffer();
+	EXPECT_EQ(image.CountDifferent(10, 20, 40, 60, WHITE), 0u);
+	EXPECT_EQ(image.At(5, 5), (Pixel{0, 0, 255, 255}));
+}
+
 }  // namespace
