@@ -7,6 +7,7 @@
 #include "platform/gpu/GpuHooks.h"
 #include "platform/image/Image.h"
 #include "platform/system/Win32.h"
+#include "render/DrawPhaseProfiler.h"
 #include "scene/SceneBase.h"
 #include "scene/SceneManager.h"
 
@@ -79,6 +80,47 @@ bool HeadlessRunner::OpenTrace(std::ostream& errors) {
 		return false;
 	}
 	return true;
+}
+
+bool HeadlessRunner::OpenFrameLog(std::ostream& errors) {
+	if (options.frameLogFile.empty()) {
+		return true;
+	}
+	frameLog.open(options.frameLogFile, std::ios::binary | std::ios::trunc);
+	if (!frameLog) {
+		errors << "vortane-run: cannot write the frame log " << options.frameLogFile << "\n";
+		return false;
+	}
+	frameLog << "# frame pictured update draw frame";
+	for (size_t phase = 0; phase < DrawPhaseProfiler::PHASE_COUNT; ++phase) {
+		frameLog << ' ' << DrawPhaseProfiler::NameOf(static_cast<DrawPhase>(phase));
+	}
+	frameLog << " (milliseconds; phases only on timed frames, else -)\n";
+	DrawPhaseProfiler::SetEnabled(options.phaseEvery != 0);
+	return true;
+}
+
+void HeadlessRunner::LogFrame(const FrameTiming& timing) {
+	if (!frameLog.is_open()) {
+		return;
+	}
+	const bool timed = DrawPhaseProfiler::Enabled();
+	const DrawPhaseProfiler::Times phases = DrawPhaseProfiler::TakeTimes();
+	char line[128];
+	std::snprintf(line, sizeof(line), "%u %d %.3f %.3f %.3f", loggedFrames, timing.pictured ? 1 : 0,
+	              timing.updateMilliseconds, timing.drawMilliseconds, timing.frameMilliseconds);
+	frameLog << line;
+	for (const double milliseconds : phases) {
+		if (timed) {
+			std::snprintf(line, sizeof(line), " %.3f", milliseconds);
+			frameLog << line;
+		} else {
+			frameLog << " -";
+		}
+	}
+	frameLog << '\n';
+	++loggedFrames;
+	DrawPhaseProfiler::SetEnabled(options.phaseEvery != 0 && loggedFrames % options.phaseEvery == 0);
 }
 
 // --seed, else the input file's seed line, else the time.
@@ -295,7 +337,7 @@ int HeadlessRunner::Run(std::ostream& out, std::ostream& errors) {
 		return 2;
 	}
 	seed = ChooseSeed();
-	if (!OpenTrace(errors) || !StartAutopilot(errors) || !OpenRecord(errors)) {
+	if (!OpenTrace(errors) || !OpenFrameLog(errors) || !StartAutopilot(errors) || !OpenRecord(errors)) {
 		return 1;
 	}
 	// Headless unless the caller picked a driver, and silent.
@@ -311,7 +353,10 @@ int HeadlessRunner::Run(std::ostream& out, std::ostream& errors) {
 
 	Application& application = Application::Get();
 	application.SetRandomSeed(seed);
-	application.SetFrameObserver([this](const FrameTiming& timing) { stats.Add(timing); });
+	application.SetFrameObserver([this](const FrameTiming& timing) {
+		stats.Add(timing);
+		LogFrame(timing);
+	});
 	// Without real-time pacing every frame draws its picture.
 	application.SetCatchUpEnabled(options.realTime);
 	application.SetCloseObserver([this] { input.NoteClose(); });
@@ -345,6 +390,7 @@ int HeadlessRunner::Run(std::ostream& out, std::ostream& errors) {
 	application.SetCloseObserver(nullptr);
 	SetPresentHook(nullptr);
 	SetPixelWorkEnabled(true);
+	DrawPhaseProfiler::SetEnabled(false);
 	SetSystemBackend(nullptr);
 	return exitCode;
 }

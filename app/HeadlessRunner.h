@@ -55,6 +55,9 @@ public:
 private:
 	bool LoadInput(std::ostream& errors);
 	bool OpenTrace(std::ostream& errors);
+	bool OpenFrameLog(std::ostream& errors);
+	// The frame's timings (and its phases when they were timed) to the frame log.
+	void LogFrame(const FrameTiming& timing);
 	bool OpenRecord(std::ostream& errors);
 	uint32_t ChooseSeed() const;
 	void OnPresent(std::ostream& out);
@@ -79,6 +82,8 @@ private:
 	uint32_t seed = 0;
 	std::vector<std::string> shotFailures;
 	std::ofstream trace;
+	std::ofstream frameLog;
+	uint32_t loggedFrames = 0;
 	std::unique_ptr<Autopilot> autopilot;
 	PilotInput held;
 	uint32_t battlesPlayed = 0;

@@ -38,7 +38,7 @@ bool ParseShot(const std::string& text, ShotRequest& shot, std::string& why) {
 }  // namespace
 
 const char* RunnerOptions::Usage() {
-	return "usage: vortane-run [--frames N] [--realtime] [--input FILE] [--shot N:PATH.png]... [--seed S] [--json] [--trace FILE] [--trace-scenes] [--no-render] [--record FILE] [--autopilot [--battles N] [--battle-log]]";
+	return "usage: vortane-run [--frames N] [--realtime] [--input FILE] [--shot N:PATH.png]... [--seed S] [--json] [--trace FILE] [--trace-scenes] [--no-render] [--record FILE] [--autopilot [--battles N] [--battle-log]] [--frame-log FILE [--phases N]]";
 }
 
 bool RunnerOptions::Parse(const std::vector<std::string>& arguments, RunnerOptions& options, std::string& why) {
@@ -47,7 +47,7 @@ bool RunnerOptions::Parse(const std::vector<std::string>& arguments, RunnerOptio
 		const std::string& argument = arguments[i];
 		const bool takesValue = argument == "--frames" || argument == "--input" || argument == "--shot" ||
 		                        argument == "--seed" || argument == "--trace" || argument == "--record" ||
-		                        argument == "--battles";
+		                        argument == "--battles" || argument == "--frame-log" || argument == "--phases";
 		if (takesValue && i + 1 >= arguments.size()) {
 			why = argument + " needs a value";
 			return false;
@@ -94,6 +94,13 @@ bool RunnerOptions::Parse(const std::vector<std::string>& arguments, RunnerOptio
 			options.battlesGiven = true;
 		} else if (argument == "--battle-log") {
 			options.battleLog = true;
+		} else if (argument == "--frame-log") {
+			options.frameLogFile = arguments[++i];
+		} else if (argument == "--phases") {
+			if (!ReadCount(arguments[++i], options.phaseEvery) || options.phaseEvery == 0) {
+				why = "--phases wants a positive whole number, got '" + arguments[i] + "'";
+				return false;
+			}
 		} else if (argument == "--trace-scenes") {
 			options.traceScenes = true;
 		} else {
@@ -111,6 +118,10 @@ bool RunnerOptions::Parse(const std::vector<std::string>& arguments, RunnerOptio
 	}
 	if ((options.battlesGiven || options.battleLog) && !options.autopilot) {
 		why = "--battles and --battle-log count the autopilot's battles: give --autopilot";
+		return false;
+	}
+	if (options.phaseEvery != 0 && options.frameLogFile.empty()) {
+		why = "--phases writes to the frame log: give --frame-log";
 		return false;
 	}
 	if (options.frames) {

@@ -29,6 +29,8 @@ struct RunnerOptions {
 	uint32_t battles = 1;      // whole battles the autopilot plays in a row
 	bool battlesGiven = false;
 	bool battleLog = false;  // a JSON line on stdout after each battle
+	std::string frameLogFile;  // one line of timings a frame
+	uint32_t phaseEvery = 0;   // every Nth frame's draw phases timed (0: none)
 
 	// False with the reason on a bad argument.
 	static bool Parse(const std::vector<std::string>& arguments, RunnerOptions& options, std::string& why);

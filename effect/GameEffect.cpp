@@ -2,6 +2,7 @@
 
 #include "app/Application.h"
 #include "app/GraphicsDevice.h"
+#include "render/DrawPhaseProfiler.h"
 
 #include <utility>
 
@@ -141,6 +142,7 @@ void GameEffect::Draw() {
 	if (manager == nullptr) {
 		return;
 	}
+	const DrawPhaseScope timed(DrawPhase::Effects);
 	if (renderer != nullptr) {
 		renderer->BeginRendering();
 	}
@@ -154,6 +156,7 @@ void GameEffect::DrawCurrent() {
 	if (manager == nullptr) {
 		return;
 	}
+	const DrawPhaseScope timed(DrawPhase::Effects);
 	if (renderer != nullptr) {
 		renderer->BeginRendering();
 	}

@@ -8,6 +8,7 @@
 #include "enemy/Turret.h"
 #include "enemy/Two_Leg.h"
 #include "player/MapCollision.h"
+#include "render/DrawPhaseProfiler.h"
 #include "render/ModelTable.h"
 #include "render/StageObject.h"
 #include "scene/SceneManager.h"
@@ -222,7 +223,10 @@ bool CGame::AskReturnToTitle() const {
 }
 
 void CGame::Draw() {
+	DrawPhaseProfiler::Begin(DrawPhase::MainPass);
 	BeginFrame();
+	DrawPhaseProfiler::End(DrawPhase::MainPass);
+	DrawPhaseProfiler::Begin(DrawPhase::Shadow);
 	BeginShadowPass();
 	player.DrawShadow();
 	if (sceneManager != nullptr) {
@@ -231,9 +235,16 @@ void CGame::Draw() {
 		}
 	}
 	EndShadowPass();
+	DrawPhaseProfiler::End(DrawPhase::Shadow);
+	DrawPhaseProfiler::Begin(DrawPhase::MainPass);
 	DrawMainPass();
+	DrawPhaseProfiler::End(DrawPhase::MainPass);
+	DrawPhaseProfiler::Begin(DrawPhase::Glow);
 	DrawGlow();
+	DrawPhaseProfiler::End(DrawPhase::Glow);
+	DrawPhaseProfiler::Begin(DrawPhase::Overlay);
 	DrawOverlay();
+	DrawPhaseProfiler::End(DrawPhase::Overlay);
 }
 
 void CGame::RestoreBackBuffer() {

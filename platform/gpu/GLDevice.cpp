@@ -394,6 +394,11 @@ void GLDevice::MakeCurrent() const {
 	}
 }
 
+void GLDevice::Drain() {
+	MakeCurrent();
+	glFinish();
+}
+
 // ---------------------------------------------------------------------------
 // Frames
 

@@ -93,6 +93,8 @@ public:
 
 	// Platform-side services.
 	void MakeCurrent() const;
+	// Waits for GL to finish every command given so far.
+	void Drain();
 	IDirect3DBaseTexture9* Texture(DWORD stage) const { return stage < MAX_STAGES ? textures[stage] : nullptr; }
 	// Program for the following draws; 0 selects the built-in fixed-function one.
 	void UseProgram(GLuint program) { currentProgram = program; }

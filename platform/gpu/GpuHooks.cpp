@@ -27,6 +27,13 @@ void SetPresentHook(std::function<void()> hook) { PresentHookStorage() = std::mo
 
 const std::function<void()>& PresentHook() { return PresentHookStorage(); }
 
+void DrainDevice(IDirect3DDevice9* device) {
+	GLDevice* platformDevice = device != nullptr ? dynamic_cast<GLDevice*>(device) : nullptr;
+	if (platformDevice != nullptr) {
+		platformDevice->Drain();
+	}
+}
+
 bool ReadRenderTargetPixels(IDirect3DSurface9* surface, std::vector<uint8_t>& rgba, UINT& width, UINT& height) {
 	const GLSurface* platformSurface = surface != nullptr ? dynamic_cast<GLSurface*>(surface) : nullptr;
 	if (platformSurface == nullptr) {

@@ -24,6 +24,10 @@ bool PixelWorkEnabled();
 void SetPictureSkipped(bool skipped);
 bool PictureSkipped();
 
+// Waits until the device has finished every command given so far, for
+// profilers that time the device's work; harmless on a null device.
+void DrainDevice(IDirect3DDevice9* device);
+
 // Reads a colour render target (the back buffer, or a render-target texture's
 // surface): 8-bit RGBA, rows from top to bottom, alpha 255 for X formats.
 bool ReadRenderTargetPixels(IDirect3DSurface9* surface, std::vector<uint8_t>& rgba, UINT& width, UINT& height);
