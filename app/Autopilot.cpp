@@ -59,6 +59,17 @@ constexpr float BEAM_CLEARANCE = 45.0f;
 constexpr float BOSS_REACH = 305.0f;
 constexpr float ORBIT_RADIUS = 215.0f;
 
+// Spots round cover for a shot at a hidden walker: rings this far apart.
+constexpr float FLANK_STEP = 30.0f;
+constexpr int FLANK_RINGS = 5;
+constexpr int FLANK_DIRECTIONS = 24;
+// A spot round cover must see its walker from this far to either side too.
+constexpr float WIDE_SIGHT = 12.0f;
+// A walker met close is fought from where a step this long keeps it in sight.
+constexpr float KEEP_SIGHT_STEP = 20.0f;
+// A straight walk is open when rays this far to each side meet no wall.
+constexpr float HALF_WIDTH = 5.0f;
+
 // Steps that would end nearer a wall than this are not taken.
 constexpr float WALL_MARGIN = 22.0f;
 constexpr uint32_t STUCK_LIMIT = 45;
@@ -216,6 +227,12 @@ PilotInput Autopilot::DecideBattle(const CGame& game) {
 		HoldFire(error < 0.6f * static_cast<float>(target->bodyRadius) && range < GUN_REACH && clear, input);
 		input.plasma = PlasmaWouldHit(game, *target);
 		wish = FightMove(game, *target);
+		if (flanking) {
+			// Walking round cover: look the way to go, so the keys follow it.
+			FaceTowards(game, position + wish, input);
+			HoldFire(false, input);
+			input.plasma = false;
+		}
 	} else {
 		HoldFire(false, input);
 		D3DXVECTOR3 goal;
@@ -232,7 +249,7 @@ PilotInput Autopilot::DecideBattle(const CGame& game) {
 		wish = dodge;
 	}
 	input.moveKey = KeyTowards(game, wish);
-	Unstick(position, input);
+	Unstick(position, Length(Flat(wish)) > 0.5f, input);
 	LimitMotion(input);
 	return input;
 }
@@ -280,7 +297,8 @@ bool Autopilot::RouteGoal(const D3DXVECTOR3& position, D3DXVECTOR3& goal) {
 		}
 		if (point.name == "plateau_ramp" && !WalkersClear()) {
 			if (const EnemyBase* walker = NearestWalkerAlive(position)) {
-				goal = Row(walker->world, 4);
+				const D3DXVECTOR3 at = Row(walker->world, 4);
+				goal = ClearWalk(position, at, 0.0f) ? at : position + WayRound(position, at, walker);
 				return true;
 			}
 		}
@@ -292,10 +310,47 @@ bool Autopilot::RouteGoal(const D3DXVECTOR3& position, D3DXVECTOR3& goal) {
 			++nextWaypoint;
 			continue;
 		}
-		goal = point.position;
+		// A fight may have led off the route: go on to a later point when the
+		// way there is open, and round the cover to this one when it is not.
+		while (nextWaypoint + 1 < route.size() && CanSkipTo(position, nextWaypoint + 1)) {
+			++nextWaypoint;
+		}
+		const D3DXVECTOR3 aim = route[nextWaypoint].position;
+		goal = SameLevel(position, aim) && !ClearWalk(position, aim, 0.0f) ? position + WayRound(position, aim, nullptr)
+		                                                                   : aim;
 		return true;
 	}
 	return false;
+}
+
+bool Autopilot::SameLevel(const D3DXVECTOR3& a, const D3DXVECTOR3& b) { return std::fabs(a.y - b.y) < 2.0f; }
+
+// Past the next point only on one level and never past the lift.
+bool Autopilot::CanSkipTo(const D3DXVECTOR3& position, size_t index) const {
+	const Waypoint& current = route[index - 1];
+	const Waypoint& later = route[index];
+	return !later.ride && current.name != "lift_top" && current.name != "plateau_ramp" &&
+	       SameLevel(current.position, later.position) && SameLevel(position, later.position) &&
+	       ClearWalk(position, later.position, 0.0f);
+}
+
+// A straight walk meets no wall: rays at the robot's height down its middle
+// and along both its sides, margin beyond the end.
+bool Autopilot::ClearWalk(const D3DXVECTOR3& from, const D3DXVECTOR3& to, float margin) const {
+	const D3DXVECTOR3 line = Flat(to - from);
+	const float length = Length(line);
+	if (length < 1.0f) {
+		return true;
+	}
+	const D3DXVECTOR3 along = line / length;
+	const D3DXVECTOR3 side(along.z, 0.0f, -along.x);
+	for (const float offset : {-HALF_WIDTH, 0.0f, HALF_WIDTH}) {
+		const RayCastResult wall = CastRayAtMap(from + side * offset, along);
+		if (wall.hit && wall.distance < length + margin) {
+			return false;
+		}
+	}
+	return true;
 }
 
 // The nearest enemy worth the gun now: a walker that is awake or close, the
@@ -405,8 +460,10 @@ int Autopilot::KeyTowards(const CGame& game, const D3DXVECTOR3& wish) const {
 		D3DXVECTOR3 direction;
 	} moves[] = {{'W', forward}, {'D', right}, {'S', -forward}, {'A', -right}};
 	const D3DXVECTOR3 position = game.player.Position();
+	// A key that runs into a wall is no use; with the way blocked, slide
+	// sideways along the cover rather than stand behind it.
 	int bestKey = 0;
-	float bestScore = 0.3f;
+	float bestScore = -0.5f;
 	for (const auto& move : moves) {
 		const float score = Dot(move.direction, want);
 		if (score <= bestScore) {
@@ -422,8 +479,9 @@ int Autopilot::KeyTowards(const CGame& game, const D3DXVECTOR3& wish) const {
 	return bestKey;
 }
 
-D3DXVECTOR3 Autopilot::FightMove(const CGame& game, const EnemyBase& target) const {
+D3DXVECTOR3 Autopilot::FightMove(const CGame& game, const EnemyBase& target) {
 	const D3DXVECTOR3 position = game.player.Position();
+	flanking = false;
 	if (IsBoss(target)) {
 		return BossOrbit(game, target);
 	}
@@ -431,23 +489,105 @@ D3DXVECTOR3 Autopilot::FightMove(const CGame& game, const EnemyBase& target) con
 	if (IsTurret(target)) {
 		return Length(toTarget) > 190.0f ? toTarget : D3DXVECTOR3(0, 0, 0);
 	}
+	const D3DXVECTOR3 at = Row(target.world, 4);
+	const float slack = static_cast<float>(target.bodyRadius);
+	// Clear for the gun, whose muzzle stands out beside the robot.
+	const bool clear = InSight(Row(game.player.pose.muzzle, 4), at, slack) && InSight(position, at, slack);
+	if (!clear) {
+		flanking = true;
+		return WayRound(position, at, &target);
+	}
 	const D3DXVECTOR3 away = WalkerSpacing(position);
 	if (Length(away) > 0.0f) {
-		return away;
+		// Backing off behind cover would only start the walk round again:
+		// met close round a rock, stand and fight, stepping across its line.
+		const D3DXVECTOR3 back = position + Normalised(away) * KEEP_SIGHT_STEP;
+		if (InSight(back, at, slack)) {
+			return away;
+		}
+		const D3DXVECTOR3 outward = Normalised(toTarget);
+		const D3DXVECTOR3 across(-outward.z, 0.0f, outward.x);
+		for (const float side : {1.0f, -1.0f}) {
+			const D3DXVECTOR3 step = position + across * (side * KEEP_SIGHT_STEP);
+			if (InSight(step, at, slack) && ClearWalk(position, step, WALL_MARGIN)) {
+				return across * side;
+			}
+		}
+		for (const float side : {1.0f, -1.0f}) {
+			if (ClearWalk(position, position + across * (side * KEEP_SIGHT_STEP), WALL_MARGIN)) {
+				return across * side;
+			}
+		}
+		return toTarget;
 	}
-	const bool clear = InSight(position, Row(target.world, 4), static_cast<float>(target.bodyRadius));
-	if (Length(toTarget) > WALKER_FAR_ENOUGH || !clear) {
+	if (Length(toTarget) > WALKER_FAR_ENOUGH) {
 		return toTarget;
 	}
 	return D3DXVECTOR3(0, 0, 0);
 }
 
+// The way round cover, as a person steps round a rock: to the nearest spot
+// within a short, open walk that sees the walker from outside its firing
+// distance, or from which a route point lies open; with none in reach,
+// straight on.
+D3DXVECTOR3 Autopilot::WayRound(const D3DXVECTOR3& position, const D3DXVECTOR3& at, const EnemyBase* walker) const {
+	D3DXVECTOR3 best = Flat(at - position);
+	if (!WayRound(position, at, walker, WALKER_TOO_CLOSE, best)) {
+		WayRound(position, at, walker, 0.0f, best);  // none out of its reach: closer, then
+	}
+	return best;
+}
+
+bool Autopilot::WayRound(const D3DXVECTOR3& position, const D3DXVECTOR3& at, const EnemyBase* walker,
+                         float nearest, D3DXVECTOR3& best) const {
+	float bestScore = 1e30f;
+	for (int ring = 1; ring <= FLANK_RINGS; ++ring) {
+		const float radius = FLANK_STEP * static_cast<float>(ring);
+		for (int k = 0; k < FLANK_DIRECTIONS; ++k) {
+			const float angle = 6.2831853f * static_cast<float>(k) / static_cast<float>(FLANK_DIRECTIONS);
+			const D3DXVECTOR3 spot = position + D3DXVECTOR3(std::sin(angle), 0.0f, std::cos(angle)) * radius;
+			const float range = Length(Flat(at - spot));
+			const float score =
+			    radius + (walker != nullptr ? 0.5f * std::fabs(range - WALKER_FAR_ENOUGH) : range);
+			if (score >= bestScore || (walker != nullptr && range < nearest)) {
+				continue;
+			}
+			const bool open = walker != nullptr ? WideSight(spot, at, static_cast<float>(walker->bodyRadius))
+			                                    : ClearWalk(spot, at, 0.0f);
+			if (!open || !OnFloorLevel(spot) || !ClearWalk(position, spot, WALL_MARGIN)) {
+				continue;
+			}
+			bestScore = score;
+			best = spot - position;
+		}
+	}
+	return bestScore < 1e30f;
+}
+
+// In sight from the spot and from a step to either side of it, so that the
+// gun beside the robot sees it too once the robot stands there.
+bool Autopilot::WideSight(const D3DXVECTOR3& spot, const D3DXVECTOR3& at, float slack) const {
+	const D3DXVECTOR3 line = Normalised(Flat(at - spot));
+	const D3DXVECTOR3 side(line.z, 0.0f, -line.x);
+	return InSight(spot, at, slack) && InSight(spot + side * WIDE_SIGHT, at, slack) &&
+	       InSight(spot - side * WIDE_SIGHT, at, slack);
+}
+
+// Floor under a spot at the robot's height, at its own level: no ledge, pit
+// or rock top.
+bool Autopilot::OnFloorLevel(const D3DXVECTOR3& spot) const {
+	const RayCastResult floor = CastRayAtMap(spot, D3DXVECTOR3(0.0f, -1.0f, 0.0f));
+	return floor.hit && std::fabs(floor.distance - STANDING_HEIGHT) < 3.0f;
+}
+
 // Away from every walker that has come inside its firing distance and a
-// margin, the nearest pushing hardest.
+// margin, the nearest pushing hardest. One behind cover cannot hit the
+// robot (its shots stop at the rock), so it is gone round, not fled.
 D3DXVECTOR3 Autopilot::WalkerSpacing(const D3DXVECTOR3& position) const {
 	D3DXVECTOR3 away(0, 0, 0);
 	for (const EnemyBase* enemy : Enemies()) {
-		if (!enemy->alive || !IsWalker(*enemy)) {
+		if (!enemy->alive || !IsWalker(*enemy) ||
+		    !InSight(position, Row(enemy->world, 4), static_cast<float>(enemy->bodyRadius))) {
 			continue;
 		}
 		const D3DXVECTOR3 from = Flat(position - Row(enemy->world, 4));
@@ -493,15 +633,16 @@ D3DXVECTOR3 Autopilot::BossOrbit(const CGame& game, const EnemyBase& boss) const
 	return tangent - outward * correction;
 }
 
-// A key held without headway for a while gives way to a sidestep.
-void Autopilot::Unstick(const D3DXVECTOR3& position, PilotInput& input) {
+// A key held, or a way wanted that no key would take, without headway for
+// a while gives way to a sidestep.
+void Autopilot::Unstick(const D3DXVECTOR3& position, bool wishing, PilotInput& input) {
 	if (sidestepFrames > 0) {
 		--sidestepFrames;
 		input.moveKey = sidestepKey;
 		lastProgress = position;
 		return;
 	}
-	if (input.moveKey == 0 || Length(Flat(position - lastProgress)) > 4.0f) {
+	if ((input.moveKey == 0 && !wishing) || Length(Flat(position - lastProgress)) > 4.0f) {
 		lastProgress = position;
 		stuckFrames = 0;
 		return;

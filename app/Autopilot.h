@@ -7,7 +7,8 @@
 //
 // The plan: click the title, walk the stage's route, fight whatever is in
 // reach on the way with the gun, and with the plasma when its arc would
-// land on the target (backing away from walkers so they cannot fire, stepping
+// land on the target (stepping round cover to a spot that sees a hidden
+// walker, backing away from walkers so they cannot fire, stepping
 // out of the turret's line while it charges, circling the boss so that its
 // missiles fall behind), ride the lift once the upper stage is clear, and
 // click the result picture away.
@@ -65,6 +66,7 @@ private:
 	const EnemyBase* ChooseTarget(const CGame& game) const;
 	const EnemyBase* NearestWalkerAlive(const D3DXVECTOR3& position) const;
 	bool InSight(const D3DXVECTOR3& from, const D3DXVECTOR3& to, float slack) const;
+	bool WideSight(const D3DXVECTOR3& spot, const D3DXVECTOR3& at, float slack) const;
 	// Whether a plasma shot launched now would burst on the target's body.
 	bool PlasmaWouldHit(const CGame& game, const EnemyBase& target) const;
 
@@ -74,11 +76,20 @@ private:
 	void FaceTowards(const CGame& game, const D3DXVECTOR3& point, PilotInput& input) const;
 	// The move key whose direction best follows wish, avoiding walls.
 	int KeyTowards(const CGame& game, const D3DXVECTOR3& wish) const;
-	D3DXVECTOR3 FightMove(const CGame& game, const EnemyBase& target) const;
+	// Sets flanking when the way leads round cover rather than at the target.
+	D3DXVECTOR3 FightMove(const CGame& game, const EnemyBase& target);
+	D3DXVECTOR3 WayRound(const D3DXVECTOR3& position, const D3DXVECTOR3& at, const EnemyBase* walker) const;
+	// The best spot no nearer the walker than nearest; false when none.
+	bool WayRound(const D3DXVECTOR3& position, const D3DXVECTOR3& at, const EnemyBase* walker, float nearest,
+	              D3DXVECTOR3& best) const;
+	bool ClearWalk(const D3DXVECTOR3& from, const D3DXVECTOR3& to, float margin) const;
+	bool CanSkipTo(const D3DXVECTOR3& position, size_t index) const;
+	static bool SameLevel(const D3DXVECTOR3& a, const D3DXVECTOR3& b);
+	bool OnFloorLevel(const D3DXVECTOR3& spot) const;
 	D3DXVECTOR3 TurretDodge(const CGame& game) const;
 	D3DXVECTOR3 BossOrbit(const CGame& game, const EnemyBase& boss) const;
 	D3DXVECTOR3 WalkerSpacing(const D3DXVECTOR3& position) const;
-	void Unstick(const D3DXVECTOR3& position, PilotInput& input);
+	void Unstick(const D3DXVECTOR3& position, bool wishing, PilotInput& input);
 	void HoldFire(bool wanted, PilotInput& input);
 
 	std::vector<Waypoint> route;
@@ -95,6 +106,7 @@ private:
 	bool fireHeld = false;
 	uint32_t lastPress = 0;
 	int orbitSign = 1;
+	bool flanking = false;
 
 	// Stuck detection: where the robot was when it last made headway.
 	D3DXVECTOR3 lastProgress = D3DXVECTOR3(0, 0, 0);

@@ -273,10 +273,11 @@ TEST_F(RunnerTest, LeftAloneAtTheStartTheRobotOutlasts3000FramesWithEveryEnemyId
 }
 
 TEST_F(RunnerTest, WalkingTheRouteIntoTheWalkersYardGetsTheRobotShotAt) {
-	// Straight up the start corridor and the ramp to the yard's middle,
-	// about 240 from the first two walkers, then stand there.
+	// Straight up the start corridor and the ramp into the yard, past the
+	// outcrop that screens its mouth, to about 165 from the first two
+	// walkers, then stand there.
 	const std::string input =
-		WriteInput("answer no\n10 down LBUTTON\n11 up LBUTTON\n67 down W\n1317 up W\n");
+		WriteInput("answer no\n10 down LBUTTON\n11 up LBUTTON\n67 down W\n1517 up W\n");
 	const fs::path trace = folder / "yard.jsonl";
 	const Outcome outcome =
 		RunRunner("--frames 1900 --seed 11 --no-render --json --input " + input + " --trace " + trace.string());
@@ -285,7 +286,8 @@ TEST_F(RunnerTest, WalkingTheRouteIntoTheWalkersYardGetsTheRobotShotAt) {
 	ASSERT_EQ(lines.size(), 1900u);
 	// Up the ramp into the yard, on its floor.
 	EXPECT_NEAR(lines[1317].Component("playerPosition", 2), 1250.0f, 1.0f);
-	EXPECT_NEAR(lines[1317].Component("playerPosition", 1), 40.0f + 15.0f - 0.05f, 0.5f);
+	EXPECT_NEAR(lines[1517].Component("playerPosition", 2), 1450.0f, 1.0f);
+	EXPECT_NEAR(lines[1517].Component("playerPosition", 1), 40.0f + 15.0f - 0.05f, 0.5f);
 	const TraceLine& last = lines.back();
 	EXPECT_LT(last.Number("playerHitPoints"), 300.0f);
 	// The walkers came for it and fire from where they stand.

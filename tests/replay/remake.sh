@@ -11,7 +11,7 @@ set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 bin=${1:-$here/../../build/bin}
 seed=7
-frames=1800
+frames=1900
 
 export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy ALSOFT_DRIVERS=null
 trace=$(mktemp)

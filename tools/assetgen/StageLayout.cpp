@@ -47,14 +47,9 @@ StageLayout::StageLayout()
 	Fill(-60, 250, 60, 1250, Ground::Floor, 40);
 	Fill(-60, 250, 60, 500, Ground::Floor, -20);
 	AddRamp({-60, 498, 60, 738, false, -20, 40});
-	// The walkers' yard with cover.
+	// The walkers' yard.
 	Fill(-420, 1250, 80, 2320, Ground::Floor, 40);
-	Fill(-380, 1380, -330, 1440, Ground::Crate, 64);
-	Fill(-60, 1600, -20, 1660, Ground::Crate, 64);
-	Fill(-330, 1750, -290, 1800, Ground::Crate, 64);
-	Fill(-80, 1900, -30, 1950, Ground::Crate, 64);
-	Fill(-400, 2230, -360, 2290, Ground::Crate, 64);
-	Fill(-20, 2260, 30, 2300, Ground::Crate, 64);
+	AddYardCover();
 	// East out of the yard, up to the turret's plateau.
 	Fill(80, 2080, 400, 2260, Ground::Floor, 40);
 	AddRamp({120, 2080, 400, 2260, true, 40, 125});
@@ -83,10 +78,11 @@ StageLayout::StageLayout()
 	    {"corridor", false, 0, -20, 450},
 	    {"ramp_top", false, 0, 40, 800},
 	    {"yard", false, 0, 40, 1250},
-	    {"walkers_1", false, -120, 40, 1480},
-	    {"yard_west", false, -180, 40, 1800},
-	    {"walkers_2", false, -180, 40, 2080},
-	    {"yard_east", false, 40, 40, 2170},
+	    {"walkers_1", false, -30, 40, 1470},
+	    {"yard_middle", false, -130, 40, 1780},
+	    {"walkers_2", false, -130, 40, 2050},
+	    {"yard_back", false, -110, 40, 2230},
+	    {"yard_east", false, 40, 40, 2200},
 	    {"plateau_ramp", false, 120, 40, 2170},
 	    {"plateau", false, 400, 125, 2170},
 	    {"turret", false, 600, 125, 2080},
@@ -169,10 +165,42 @@ std::string FormatRoute(const std::vector<RoutePoint>& route) {
 	return text;
 }
 
+// Rock outcrops and pillars stand about the yard, free of its walls, so
+// that no long sight line crosses it: walkers are met round cover rather
+// than picked off from far away. One screens the first pair from the
+// corridor's mouth, a row of three the middle group, one the way out east.
+// Every piece is convex with wide gaps between, so walkers closing in slide
+// round it instead of wedging into a corner; the spawn rows stay open floor.
+// The rock stands well above a robot and below the yard's walls; low crates
+// give cover to duck behind.
+void StageLayout::AddYardCover() {
+	constexpr float kOutcrop = 112.0f;
+	constexpr float kPillar = 124.0f;
+	constexpr float kCrate = 64.0f;
+	Fill(-120, 1310, -55, 1390, Ground::Rock, kOutcrop);  // the corridor's mouth
+	Fill(-250, 1620, -200, 1680, Ground::Rock, kPillar);
+	Fill(-60, 1720, -10, 1780, Ground::Rock, kPillar);
+	for (const float x : {-400.0f, -240.0f, -80.0f}) {    // before the middle group
+		Fill(x, 1880, x + 60, 1920, Ground::Rock, kOutcrop);
+	}
+	Fill(-80, 2100, -40, 2180, Ground::Rock, kPillar);    // the way out
+	Fill(-380, 2060, -340, 2110, Ground::Rock, kPillar);
+	Fill(-380, 1380, -330, 1440, Ground::Crate, kCrate);
+	Fill(0, 1560, 40, 1600, Ground::Crate, kCrate);
+	Fill(-330, 1750, -290, 1800, Ground::Crate, kCrate);
+	Fill(-400, 2230, -360, 2290, Ground::Crate, kCrate);
+	Fill(-20, 2260, 30, 2300, Ground::Crate, kCrate);
+}
+
 void StageLayout::AddButtresses() {
 	// A rock column stands out of the wall every 60 units along the halls,
-	// corridors, yard and plateau, clear of ramps, cover and the shaft.
-	std::vector<size_t> columns;
+	// corridors, yard and plateau, clear of ramps, cover and the shaft, as
+	// tall as the rock behind it.
+	struct Column {
+		size_t at;
+		float height;  // of the rock it stands out of
+	};
+	std::vector<Column> columns;
 	for (int j = 1; j + 1 < kRows; ++j) {
 		for (int i = 1; i + 1 < kColumns; ++i) {
 			const Ground kind = KindAt(i, j);
@@ -193,13 +221,14 @@ void StageLayout::AddButtresses() {
 				continue;  // not beside a wall, or in a corner
 			}
 			if ((rockX ? j : i) % 12 == 0) {
-				columns.push_back(Index(i, j));
+				const int wi = rockX ? (KindAt(i - 1, j) == Ground::Rock ? i - 1 : i + 1) : i;
+				const int wj = rockX ? j : (KindAt(i, j - 1) == Ground::Rock ? j - 1 : j + 1);
+				columns.push_back({Index(i, j), HeightAt(wi, wj)});
 			}
 		}
 	}
-	for (const size_t c : columns) {
-		const int i = static_cast<int>(c % kColumns), j = static_cast<int>(c / kColumns);
-		kinds[c] = Ground::Rock;
-		heights[c] = RockHeight(CellX(i) + kCell / 2, CellZ(j) + kCell / 2);
+	for (const Column& c : columns) {
+		kinds[c.at] = Ground::Rock;
+		heights[c.at] = c.height;
 	}
 }

@@ -5,7 +5,8 @@
 // grid and drawn by the game at five times the mesh's size.
 //
 // The stage, in the order the battle runs: a start hall at the origin, a
-// corridor north with a ramp up into the walkers' yard, a ramp east up to
+// corridor north with a ramp up into the walkers' yard (rock outcrops and
+// pillars for cover), a ramp east up to
 // the turret's plateau, the lift shaft down to a trench, and a ramp up into
 // the boss's arena.
 
@@ -54,6 +55,7 @@ private:
 	void Fill(float x0, float z0, float x1, float z1, Ground kind, float height);
 	void FillDisc(float cx, float cz, float radius, Ground kind, float height);
 	void AddRamp(const StageRamp& ramp);
+	void AddYardCover();
 	void AddButtresses();
 
 	std::vector<Ground> kinds;
