@@ -10,6 +10,8 @@ packages=(
 	fonts-dejavu-core fonts-play fonts-noto-cjk xfonts-intl-japanese xfonts-base
 	libgtest-dev libgmock-dev libbenchmark-dev libassimp-dev
 	xvfb x11-utils xdotool clang
+	# llvm-symbolizer: file and line in the sanitizers' reports
+	llvm
 )
 
 missing=()
