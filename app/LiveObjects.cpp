@@ -16,6 +16,14 @@ std::string LiveObjects::ToJson() const {
 	return json.str();
 }
 
+bool LiveObjects::SameHoldingsAs(const LiveObjects& other) const {
+	LiveObjects mine = *this;
+	LiveObjects theirs = other;
+	mine.sources = theirs.sources = 0;
+	mine.sourcesHeld = theirs.sourcesHeld = 0;
+	return mine == theirs;
+}
+
 LiveObjects CountLiveObjects() {
 	LiveObjects live;
 	live.textures = GLObjectCounter::Live(GLObjectKind::Texture);

@@ -20,6 +20,10 @@ struct LiveObjects {
 	// {"textures":N,...} in the order above.
 	std::string ToJson() const;
 	bool operator==(const LiveObjects&) const = default;
+	// What must come back to the same values after every battle: all but the
+	// source pool's size and the sources held, which follow how the sounds
+	// happened to overlap in wall time, not what the game holds.
+	bool SameHoldingsAs(const LiveObjects& other) const;
 };
 
 LiveObjects CountLiveObjects();
