@@ -50,13 +50,15 @@ field() {
 mapfile -t lines < <(grep '^{"battle":' "$log" || true)
 counts=(textures renderbuffers buffers programs framebuffers effects effectInstances sources sourcesHeld voices)
 
-printf '%6s %5s %7s %8s %8s %7s %8s %12s %9s %7s\n' battle won frames "RSS MiB" textures buffers programs framebuffers instances sources
+# sources: OpenAL sources in the pool; held: those a voice holds now.
+printf '%6s %5s %7s %8s %8s %7s %8s %12s %9s %7s %4s\n' battle won frames "RSS MiB" textures buffers programs framebuffers instances sources held
 for line in "${lines[@]}"; do
 	rss=$(field "$line" rssKiB)
-	printf '%6s %5s %7s %8s %8s %7s %8s %12s %9s %7s\n' "$(field "$line" battle)" "$(field "$line" won)" \
+	printf '%6s %5s %7s %8s %8s %7s %8s %12s %9s %7s %4s\n' "$(field "$line" battle)" "$(field "$line" won)" \
 		"$(field "$line" battleFrames)" "$(awk -v k="$rss" 'BEGIN { printf "%.1f", k / 1024 }')" \
 		"$(field "$line" textures)" "$(field "$line" buffers)" "$(field "$line" programs)" \
-		"$(field "$line" framebuffers)" "$(field "$line" effectInstances)" "$(field "$line" sources)"
+		"$(field "$line" framebuffers)" "$(field "$line" effectInstances)" "$(field "$line" sources)" \
+		"$(field "$line" sourcesHeld)"
 done
 
 failed=0
