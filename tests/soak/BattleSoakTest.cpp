@@ -63,6 +63,19 @@ std::string Field(const std::string& line, const std::string& name) {
 	return line.substr(at + key.size(), end - at - key.size());
 }
 
+// The live counts without the OpenAL source pool's size: the pool keeps what
+// the most overlapping sounds so far needed, so it may grow in a later
+// battle; the sources voices still hold are counted apart and must match.
+std::string HoldingsOf(const std::string& line) {
+	std::string live = Field(line, "live");
+	const std::string pool = "\"sources\":" + Field(live, "sources") + ",";
+	const size_t at = live.find(pool);
+	if (at != std::string::npos) {
+		live.erase(at, pool.size());
+	}
+	return live;
+}
+
 std::vector<std::string> LinesStartingWith(const std::string& output, const std::string& prefix) {
 	std::vector<std::string> lines;
 	std::istringstream stream(output);
@@ -97,10 +110,10 @@ TEST(BattleSoakTest, ThreeAutopilotBattlesInARowEndOnTheTitleWithNothingLeftOver
 	}
 	// What a battle made is gone once the title is back: the next battles end
 	// holding exactly what the first left.
-	const std::string afterFirst = Field(battles[0], "live");
-	ASSERT_NE(afterFirst, "");
+	const std::string afterFirst = HoldingsOf(battles[0]);
+	ASSERT_NE(afterFirst.find("\"sourcesHeld\":"), std::string::npos) << battles[0];
 	for (int i = 1; i < BATTLES; ++i) {
-		EXPECT_EQ(Field(battles[size_t(i)], "live"), afterFirst) << "battle " << i + 1;
+		EXPECT_EQ(HoldingsOf(battles[size_t(i)]), afterFirst) << "battle " << i + 1;
 	}
 
 	const std::vector<std::string> reports = LinesStartingWith(outcome.output, "{\"frames\":");
