@@ -16,7 +16,7 @@ ctest --test-dir "$root/build" --output-on-failure -j "$jobs"
 
 "$root/scripts/build.sh" build-asan -DVORTANE_SANITIZE=ON -DVORTANE_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
 # LeakSanitizer too. Mesa's EGL and its DRI driver are unloaded with the last
-# GL window and drop what their globals held, a few hundred bytes each time,
+# GL window and drop what their globals held, about 2 KB each time,
 # which LeakSanitizer can only blame on "<unknown module>" and so could never
 # suppress. Loaded up front they stay for the process, and what they hold
 # stays reachable. tests/lsan.supp names the system libraries that leak on
