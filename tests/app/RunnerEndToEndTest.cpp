@@ -3,6 +3,7 @@
 
 #include "platform/image/Image.h"
 #include "platform/system/DataPath.h"
+#include "tests/ChildProcess.h"
 
 #include <gtest/gtest.h>
 
@@ -17,10 +18,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Outcome {
-	int exitCode = -1;
-	std::string output;  // stdout and stderr together
-};
+using Outcome = ChildOutcome;
 
 class RunnerTest : public ::testing::Test {
 protected:
@@ -34,18 +32,7 @@ protected:
 	Outcome RunRunner(const std::string& arguments) {
 		const std::string command =
 			"SDL_VIDEODRIVER=offscreen '" + DataRoot() + "vortane-run' " + arguments + " 2>&1";
-		Outcome outcome;
-		FILE* pipe = popen(command.c_str(), "r");
-		if (pipe == nullptr) {
-			return outcome;
-		}
-		char buffer[4096];
-		for (size_t read; (read = std::fread(buffer, 1, sizeof(buffer), pipe)) > 0;) {
-			outcome.output.append(buffer, read);
-		}
-		const int status = pclose(pipe);
-		outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-		return outcome;
+		return RunShellCommand(command);
 	}
 
 	std::string WriteInput(const std::string& text) {

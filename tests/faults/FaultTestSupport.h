@@ -5,6 +5,7 @@
 // tests read back.
 
 #include "platform/system/DataPath.h"
+#include "tests/ChildProcess.h"
 
 #include <gtest/gtest.h>
 
@@ -101,10 +102,7 @@ public:
 	fs::path folder;
 };
 
-struct Outcome {
-	int exitCode = -1;    // -1 when the child did not exit by itself
-	std::string output;   // stdout and stderr together
-};
+using Outcome = ChildOutcome;
 
 // A command run through the shell with extra variables. A child that hangs
 // is killed after limitSeconds and reads as exit code 124 (137 if it would
@@ -113,18 +111,7 @@ inline Outcome RunChild(const std::string& environment, const std::string& progr
                         int limitSeconds = 120) {
 	const std::string command = "exec env " + environment + " timeout -k 5 " + std::to_string(limitSeconds) + " '" +
 	                            program + "' " + arguments + " 2>&1";
-	Outcome outcome;
-	FILE* pipe = popen(command.c_str(), "r");
-	if (pipe == nullptr) {
-		return outcome;
-	}
-	char buffer[4096];
-	for (size_t read; (read = std::fread(buffer, 1, sizeof(buffer), pipe)) > 0;) {
-		outcome.output.append(buffer, read);
-	}
-	const int status = pclose(pipe);
-	outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-	return outcome;
+	return RunShellCommand(command);
 }
 
 inline std::string Quoted(const fs::path& path) {

@@ -10,6 +10,7 @@
 #include "scene/Result.h"
 #include "scene/SceneManager.h"
 #include "scene/Title.h"
+#include "tests/ChildProcess.h"
 #include "tests/scenes/SceneTestSupport.h"
 
 #include <sys/wait.h>
@@ -156,25 +157,8 @@ TEST_F(SceneLoopTest, EveryLoopEndsWithTheSameObjectsLiveOnTheDeviceAndInTheSoun
 	sceneManager = nullptr;
 }
 
-struct RunOutput {
-	int exitCode = -1;
-	std::string text;
-};
-
-RunOutput RunRunner(const std::string& arguments) {
-	const std::string command = "SDL_VIDEODRIVER=offscreen '" + DataRoot() + "vortane-run' " + arguments + " 2>&1";
-	RunOutput output;
-	FILE* pipe = popen(command.c_str(), "r");
-	if (pipe == nullptr) {
-		return output;
-	}
-	char buffer[4096];
-	for (size_t read; (read = std::fread(buffer, 1, sizeof(buffer), pipe)) > 0;) {
-		output.text.append(buffer, read);
-	}
-	const int status = pclose(pipe);
-	output.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-	return output;
+ChildOutcome RunRunner(const std::string& arguments) {
+	return RunShellCommand("SDL_VIDEODRIVER=offscreen '" + DataRoot() + "vortane-run' " + arguments + " 2>&1");
 }
 
 // "frame N scene S" lines, in order.
@@ -198,17 +182,17 @@ TEST(SceneLoopRunnerTest, TheRunnerTracesTitleBattleAndBackToTheTitleFrameByFram
 	constexpr int RUNNER_FRAMES = 130;
 	const std::filesystem::path script = std::filesystem::path(__FILE__).parent_path() / "full_loop.txt";
 	ASSERT_TRUE(std::filesystem::exists(script)) << script;
-	const RunOutput output = RunRunner("--frames " + std::to_string(RUNNER_FRAMES) +
+	const ChildOutcome run = RunRunner("--frames " + std::to_string(RUNNER_FRAMES) +
 	                                   " --seed 5 --json --trace-scenes --input '" + script.string() + "'");
-	ASSERT_EQ(output.exitCode, 0) << output.text;
-	const std::vector<int> scenes = TracedScenes(output.text);
-	ASSERT_EQ(scenes.size(), size_t(RUNNER_FRAMES)) << output.text;
+	ASSERT_EQ(run.exitCode, 0) << run.output;
+	const std::vector<int> scenes = TracedScenes(run.output);
+	ASSERT_EQ(scenes.size(), size_t(RUNNER_FRAMES)) << run.output;
 	for (int frame = 0; frame < RUNNER_FRAMES; ++frame) {
 		const int expected = frame >= BATTLE_STARTS && frame < ESCAPED ? SCENE_GAME : SCENE_TITLE;
 		ASSERT_EQ(scenes[frame], expected) << "frame " << frame;
 	}
-	EXPECT_NE(output.text.find("タイトルに戻りますか？ -> yes"), std::string::npos) << output.text;
-	EXPECT_NE(output.text.find("{\"frames\":130,\"scene\":1,"), std::string::npos) << output.text;
+	EXPECT_NE(run.output.find("タイトルに戻りますか？ -> yes"), std::string::npos) << run.output;
+	EXPECT_NE(run.output.find("{\"frames\":130,\"scene\":1,"), std::string::npos) << run.output;
 }
 
 }  // namespace
