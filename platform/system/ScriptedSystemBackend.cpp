@@ -87,7 +87,9 @@ DWORD ScriptedSystemBackend::Milliseconds() {
 }
 
 void ScriptedSystemBackend::Sleep(DWORD milliseconds) {
-	sleeps.push_back(milliseconds);
+	if (sleeps.size() < MAX_RECORDED_SLEEPS) {
+		sleeps.push_back(milliseconds);
+	}
 	if (manualClock) {
 		manualTime += milliseconds;
 	} else if (realTime) {

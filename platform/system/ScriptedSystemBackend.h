@@ -7,6 +7,7 @@
 
 #include "platform/system/SystemBackend.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -44,6 +45,9 @@ public:
 	void SetRealTime(bool realTime) { this->realTime = realTime; }
 
 	const std::vector<Question>& Questions() const { return questions; }
+	// The first MAX_RECORDED_SLEEPS sleeps asked for: tests look at the first
+	// frames, and a run of a hundred battles must not grow by a word a frame.
+	static constexpr size_t MAX_RECORDED_SLEEPS = 4096;
 	const std::vector<DWORD>& Sleeps() const { return sleeps; }
 	size_t AnswersLeft() const { return answers.size(); }
 	bool CursorVisible() const { return cursorVisible; }
