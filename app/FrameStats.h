@@ -1,15 +1,10 @@
 #pragma once
 // Collects per-frame timings and summarises them as median and 95th
-// percentile, for the headless runner's report. Samples are kept to the
-// microsecond, as the report prints them, as counts per value: a run of any
-// length, a soak of a hundred battles included, holds only as many entries
-// as there are distinct frame times.
+// percentile, for the headless runner's report.
 
 #include "app/FrameTiming.h"
 
 #include <cstddef>
-#include <cstdint>
-#include <map>
 #include <vector>
 
 class FrameStats {
@@ -20,31 +15,17 @@ public:
 	};
 
 	void Add(const FrameTiming& timing);
-	size_t Count() const { return updates.Count(); }
+	size_t Count() const { return updates.size(); }
 
-	Summary Update() const { return updates.Summarise(); }
-	Summary Draw() const { return draws.Summarise(); }
-	Summary Frame() const { return frames.Summarise(); }
+	Summary Update() const { return Summarise(updates); }
+	Summary Draw() const { return Summarise(draws); }
+	Summary Frame() const { return Summarise(frames); }
 
 	// Median of the middle one or two samples; p95 by nearest rank.
 	static Summary Summarise(std::vector<double> samples);
 
 private:
-	class SampleCounts {
-	public:
-		void Add(double milliseconds);
-		size_t Count() const { return total; }
-		Summary Summarise() const;
-
-	private:
-		// The rank-th smallest sample (from 1), in milliseconds.
-		double Ranked(size_t rank) const;
-
-		std::map<int64_t, size_t> countsByMicroseconds;
-		size_t total = 0;
-	};
-
-	SampleCounts updates;
-	SampleCounts draws;
-	SampleCounts frames;
+	std::vector<double> updates;
+	std::vector<double> draws;
+	std::vector<double> frames;
 };

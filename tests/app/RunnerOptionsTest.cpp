@@ -80,24 +80,6 @@ TEST(FrameStats, MedianAndNearestRankP95) {
 	EXPECT_DOUBLE_EQ(FrameStats::Summarise(twenty).p95, 19.0);
 }
 
-TEST(FrameStats, CountedSamplesGiveTheSortedSamplesFiguresToTheMicrosecond) {
-	// Repeated values, an even count and a long tail, as a battle's frames are.
-	std::vector<double> samples;
-	FrameStats stats;
-	for (int i = 0; i < 1000; ++i) {
-		const double draw = 40.0 + (i * 37 % 101) * 0.125 + (i % 50 == 0 ? 300.0 : 0.0);
-		samples.push_back(draw);
-		stats.Add(FrameTiming{0.0, draw, draw});
-	}
-	const FrameStats::Summary sorted = FrameStats::Summarise(samples);
-	EXPECT_NEAR(stats.Draw().median, sorted.median, 0.0005);
-	EXPECT_NEAR(stats.Draw().p95, sorted.p95, 0.0005);
-	EXPECT_EQ(stats.Count(), 1000u);
-	samples.push_back(1000.0);
-	stats.Add(FrameTiming{0.0, 1000.0, 1000.0});
-	EXPECT_NEAR(stats.Frame().median, FrameStats::Summarise(samples).median, 0.0005) << "an odd count";
-}
-
 TEST(FrameStats, KeepsUpdateDrawAndFrameApart) {
 	FrameStats stats;
 	stats.Add(FrameTiming{1.0, 10.0, 20.0});
