@@ -6,6 +6,7 @@
 
 #include "platform/system/DataPath.h"
 #include "tests/ChildProcess.h"
+#include "tests/RunnerOutput.h"
 
 #include <gtest/gtest.h>
 
@@ -133,20 +134,6 @@ inline void ExpectNoCrashReport(const Outcome& outcome) {
 	EXPECT_LT(outcome.exitCode, 124) << outcome.output;
 }
 
-// The runner's "frame N scene S" lines, one scene a frame, checked in order.
-inline std::vector<int> TracedScenes(const std::string& text) {
-	std::vector<int> scenes;
-	std::istringstream lines(text);
-	for (std::string line; std::getline(lines, line);) {
-		unsigned frame = 0;
-		int scene = 0;
-		if (std::sscanf(line.c_str(), "frame %u scene %d", &frame, &scene) == 2) {
-			EXPECT_EQ(frame, scenes.size()) << line;
-			scenes.push_back(scene);
-		}
-	}
-	return scenes;
-}
 
 // Each scene in the order it became current, with the frame it did so.
 inline std::vector<std::pair<int, int>> SceneChanges(const std::vector<int>& scenes) {

@@ -11,6 +11,7 @@
 #include "scene/SceneManager.h"
 #include "scene/Title.h"
 #include "tests/ChildProcess.h"
+#include "tests/RunnerOutput.h"
 #include "tests/scenes/SceneTestSupport.h"
 
 #include <sys/wait.h>
@@ -161,20 +162,6 @@ ChildOutcome RunRunner(const std::string& arguments) {
 	return RunShellCommand("SDL_VIDEODRIVER=offscreen '" + DataRoot() + "vortane-run' " + arguments + " 2>&1");
 }
 
-// "frame N scene S" lines, in order.
-std::vector<int> TracedScenes(const std::string& text) {
-	std::vector<int> scenes;
-	std::istringstream lines(text);
-	for (std::string line; std::getline(lines, line);) {
-		unsigned frame = 0;
-		int scene = 0;
-		if (std::sscanf(line.c_str(), "frame %u scene %d", &frame, &scene) == 2) {
-			EXPECT_EQ(frame, scenes.size()) << line;
-			scenes.push_back(scene);
-		}
-	}
-	return scenes;
-}
 
 TEST(SceneLoopRunnerTest, TheRunnerTracesTitleBattleAndBackToTheTitleFrameByFrame) {
 	// Escape in the battle at frame 100, answered Yes (see full_loop.txt).

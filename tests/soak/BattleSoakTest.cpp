@@ -5,6 +5,7 @@
 // to its stderr and fails, so the report is read from the output too.
 
 #include "platform/system/DataPath.h"
+#include "tests/ChildProcess.h"
 
 #include <gtest/gtest.h>
 
@@ -19,26 +20,12 @@ namespace {
 
 constexpr int BATTLES = 3;
 
-struct Outcome {
-	int exitCode = -1;
-	std::string output;  // stdout and stderr together
-};
+using Outcome = ChildOutcome;
 
 Outcome RunRunner(const std::string& arguments) {
 	const std::string command = "SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy ALSOFT_DRIVERS=null '" + DataRoot() +
 	                            "vortane-run' " + arguments + " 2>&1";
-	Outcome outcome;
-	FILE* pipe = popen(command.c_str(), "r");
-	if (pipe == nullptr) {
-		return outcome;
-	}
-	char buffer[4096];
-	for (size_t read; (read = std::fread(buffer, 1, sizeof(buffer), pipe)) > 0;) {
-		outcome.output.append(buffer, read);
-	}
-	const int status = pclose(pipe);
-	outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-	return outcome;
+	return RunShellCommand(command);
 }
 
 // The value of "name": in a one-line JSON object, up to the next comma or
