@@ -80,6 +80,28 @@ TEST(FrameStats, MedianAndNearestRankP95) {
 	EXPECT_DOUBLE_EQ(FrameStats::Summarise(twenty).p95, 19.0);
 }
 
+TEST(FrameStats, BinnedSamplesGiveTheSortedSamplesFiguresToTheMicrosecondBelowATenthOfASecond) {
+	// Repeated values, an even count and a long tail, as a battle's frames are.
+	std::vector<double> samples;
+	FrameStats stats;
+	for (int i = 0; i < 1000; ++i) {
+		const double draw = 40.0 + (i * 37 % 101) * 0.125 + (i % 50 == 0 ? 30.0 : 0.0);
+		samples.push_back(draw);
+		stats.Add(FrameTiming{0.0, draw, draw});
+	}
+	const FrameStats::Summary sorted = FrameStats::Summarise(samples);
+	EXPECT_NEAR(stats.Draw().median, sorted.median, 0.0005);
+	EXPECT_NEAR(stats.Draw().p95, sorted.p95, 0.0005);
+	EXPECT_EQ(stats.Count(), 1000u);
+	// Slow frames land in tenth-of-a-millisecond bins; beyond 10 s, the last.
+	FrameStats slow;
+	slow.Add(FrameTiming{0.0, 0.0, 250.04});
+	EXPECT_NEAR(slow.Frame().median, 250.0, 0.051);
+	FrameStats endless;
+	endless.Add(FrameTiming{0.0, 0.0, 60000.0});
+	EXPECT_NEAR(endless.Frame().p95, 9999.9, 0.051);
+}
+
 TEST(FrameStats, KeepsUpdateDrawAndFrameApart) {
 	FrameStats stats;
 	stats.Add(FrameTiming{1.0, 10.0, 20.0});
