@@ -152,8 +152,11 @@ int Application::Run() {
 // walkers, shots and the lift keep their speed on a slow machine.
 void Application::RunFrame() {
 	if (!catchUpEnabled) {
+		const bool pictured = !pictureFilter || pictureFilter();
 		const DWORD t0 = timeGetTime();
-		const FrameStart start = RunWholeFrame(true);
+		SetPictureSkipped(!pictured);
+		const FrameStart start = RunWholeFrame(pictured);
+		SetPictureSkipped(false);
 		const DWORD sleep = PacingSleep(t0, timeGetTime());
 		if (sleep > 0) {
 			Sleep(sleep);

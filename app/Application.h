@@ -53,6 +53,10 @@ public:
 	// Whether frames run without pictures when the game falls behind its
 	// clock (the game's way); runs that do not pace in real time turn it off.
 	void SetCatchUpEnabled(bool enabled) { catchUpEnabled = enabled; }
+	// Asked before each frame that the clock does not decide: false runs the
+	// frame without its picture, as catching up would. For tests that force
+	// skipping and benchmarks that start drawing late; none draws every frame.
+	void SetPictureFilter(std::function<bool()> filter) { pictureFilter = std::move(filter); }
 
 	HINSTANCE instance = nullptr;
 	HWND window = nullptr;
@@ -95,6 +99,7 @@ private:
 	std::function<void(const FrameTiming&)> frameObserver;
 	std::function<void()> closeObserver;
 	bool catchUpEnabled = true;
+	std::function<bool()> pictureFilter;
 	FrameClock frameClock{FRAME_MILLISECONDS};
 	bool frameClockStarted = false;
 };

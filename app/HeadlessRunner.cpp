@@ -359,6 +359,9 @@ int HeadlessRunner::Run(std::ostream& out, std::ostream& errors) {
 	});
 	// Without real-time pacing every frame draws its picture.
 	application.SetCatchUpEnabled(options.realTime);
+	if (options.pictureEvery != 1 || options.picturesFrom != 0) {
+		application.SetPictureFilter([this] { return options.Pictured(backend.Frame()); });
+	}
 	application.SetCloseObserver([this] { input.NoteClose(); });
 
 	int exitCode = 0;
@@ -387,6 +390,7 @@ int HeadlessRunner::Run(std::ostream& out, std::ostream& errors) {
 	}
 	recorder.Flush();
 	application.SetFrameObserver(nullptr);
+	application.SetPictureFilter(nullptr);
 	application.SetCloseObserver(nullptr);
 	SetPresentHook(nullptr);
 	SetPixelWorkEnabled(true);

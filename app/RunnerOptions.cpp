@@ -38,7 +38,7 @@ bool ParseShot(const std::string& text, ShotRequest& shot, std::string& why) {
 }  // namespace
 
 const char* RunnerOptions::Usage() {
-	return "usage: vortane-run [--frames N] [--realtime] [--input FILE] [--shot N:PATH.png]... [--seed S] [--json] [--trace FILE] [--trace-scenes] [--no-render] [--record FILE] [--autopilot [--battles N] [--battle-log]] [--frame-log FILE [--phases N]]";
+	return "usage: vortane-run [--frames N] [--realtime] [--input FILE] [--shot N:PATH.png]... [--seed S] [--json] [--trace FILE] [--trace-scenes] [--no-render] [--record FILE] [--autopilot [--battles N] [--battle-log]] [--frame-log FILE [--phases N]] [--picture-every N] [--pictures-from F]";
 }
 
 bool RunnerOptions::Parse(const std::vector<std::string>& arguments, RunnerOptions& options, std::string& why) {
@@ -47,7 +47,8 @@ bool RunnerOptions::Parse(const std::vector<std::string>& arguments, RunnerOptio
 		const std::string& argument = arguments[i];
 		const bool takesValue = argument == "--frames" || argument == "--input" || argument == "--shot" ||
 		                        argument == "--seed" || argument == "--trace" || argument == "--record" ||
-		                        argument == "--battles" || argument == "--frame-log" || argument == "--phases";
+		                        argument == "--battles" || argument == "--frame-log" || argument == "--phases" ||
+		                        argument == "--picture-every" || argument == "--pictures-from";
 		if (takesValue && i + 1 >= arguments.size()) {
 			why = argument + " needs a value";
 			return false;
@@ -101,6 +102,16 @@ bool RunnerOptions::Parse(const std::vector<std::string>& arguments, RunnerOptio
 				why = "--phases wants a positive whole number, got '" + arguments[i] + "'";
 				return false;
 			}
+		} else if (argument == "--picture-every") {
+			if (!ReadCount(arguments[++i], options.pictureEvery) || options.pictureEvery == 0) {
+				why = "--picture-every wants a positive whole number, got '" + arguments[i] + "'";
+				return false;
+			}
+		} else if (argument == "--pictures-from") {
+			if (!ReadCount(arguments[++i], options.picturesFrom)) {
+				why = "--pictures-from wants a whole number, got '" + arguments[i] + "'";
+				return false;
+			}
 		} else if (argument == "--trace-scenes") {
 			options.traceScenes = true;
 		} else {
@@ -123,6 +134,16 @@ bool RunnerOptions::Parse(const std::vector<std::string>& arguments, RunnerOptio
 	if (options.phaseEvery != 0 && options.frameLogFile.empty()) {
 		why = "--phases writes to the frame log: give --frame-log";
 		return false;
+	}
+	if (options.realTime && (options.pictureEvery != 1 || options.picturesFrom != 0)) {
+		why = "--realtime lets the game's clock pick the frames without pictures: leave out --picture-every and --pictures-from";
+		return false;
+	}
+	for (const ShotRequest& shot : options.shots) {
+		if (!options.Pictured(shot.frame)) {
+			why = "--shot frame " + std::to_string(shot.frame) + " runs without its picture";
+			return false;
+		}
 	}
 	if (options.frames) {
 		for (const ShotRequest& shot : options.shots) {

@@ -3,6 +3,7 @@
 //   vortane-run [--frames N] [--realtime] [--input FILE] [--shot N:PATH.png]...
 //               [--seed S] [--json] [--trace FILE] [--trace-scenes] [--no-render]
 //               [--record FILE] [--autopilot [--battles N] [--battle-log]]
+//               [--frame-log FILE [--phases N]] [--picture-every N] [--pictures-from F]
 
 #include <cstdint>
 #include <optional>
@@ -31,6 +32,13 @@ struct RunnerOptions {
 	bool battleLog = false;  // a JSON line on stdout after each battle
 	std::string frameLogFile;  // one line of timings a frame
 	uint32_t phaseEvery = 0;   // every Nth frame's draw phases timed (0: none)
+	// Frames that run without their picture, as the game's clock skips them
+	// on a slow machine: all but every Nth, and all before frame F.
+	uint32_t pictureEvery = 1;
+	uint32_t picturesFrom = 0;
+
+	// Whether frame (counted from 0) draws its picture.
+	bool Pictured(uint32_t frame) const { return frame >= picturesFrom && frame % pictureEvery == 0; }
 
 	// False with the reason on a bad argument.
 	static bool Parse(const std::vector<std::string>& arguments, RunnerOptions& options, std::string& why);

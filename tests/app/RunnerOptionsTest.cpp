@@ -48,6 +48,11 @@ TEST(RunnerOptions, RejectsBadArgumentsWithAReason) {
 		{"--frames", "5", "--shot", "5:t.png"},  // frames count from 0
 		{"--seed", "4294967296"},              // beyond 32 bits
 		{"--fullscreen"},
+		{"--picture-every", "0"},              // no frame would be drawn
+		{"--pictures-from", "x"},
+		{"--picture-every", "2", "--shot", "3:t.png"},  // that frame has no picture
+		{"--pictures-from", "10", "--shot", "9:t.png"},
+		{"--realtime", "--picture-every", "2"},  // the clock picks the skipped frames
 	};
 	for (const std::vector<std::string>& arguments : bad) {
 		RunnerOptions options;
@@ -55,6 +60,24 @@ TEST(RunnerOptions, RejectsBadArgumentsWithAReason) {
 		EXPECT_FALSE(Parse(arguments, options, why)) << arguments.front();
 		EXPECT_FALSE(why.empty()) << arguments.front();
 	}
+}
+
+TEST(RunnerOptions, PicksTheFramesThatDrawTheirPictures) {
+	RunnerOptions options;
+	std::string why;
+	ASSERT_TRUE(Parse({}, options, why)) << why;
+	for (uint32_t frame = 0; frame < 5; ++frame) {
+		EXPECT_TRUE(options.Pictured(frame)) << frame;
+	}
+	ASSERT_TRUE(Parse({"--picture-every", "2", "--shot", "4:t.png"}, options, why)) << why;
+	EXPECT_TRUE(options.Pictured(0));
+	EXPECT_FALSE(options.Pictured(1));
+	EXPECT_TRUE(options.Pictured(4));
+	ASSERT_TRUE(Parse({"--pictures-from", "100", "--picture-every", "3"}, options, why)) << why;
+	EXPECT_FALSE(options.Pictured(0));
+	EXPECT_FALSE(options.Pictured(99));
+	EXPECT_FALSE(options.Pictured(100));  // not a multiple of 3
+	EXPECT_TRUE(options.Pictured(102));
 }
 
 TEST(FrameStats, MedianAndNearestRankP95) {

@@ -60,10 +60,12 @@ protected:
 	}
 
 	// The recording played back for count frames; its trace's lines.
-	std::vector<std::string> PlayBack(const std::string& name, unsigned count, bool pictures) {
+	std::vector<std::string> PlayBack(const std::string& name, unsigned count, bool pictures,
+	                                  const std::string& options = "") {
 		const fs::path trace = folder / name;
 		const std::string command = "SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy ALSOFT_DRIVERS=null '" +
-		                            DataRoot() + "vortane-run' " + (pictures ? "" : "--no-render ") + "--frames " +
+		                            DataRoot() + "vortane-run' " + (pictures ? "" : "--no-render ") + options +
+		                            " --frames " +
 		                            std::to_string(count) + " --input '" + RECORDING.string() + "' --trace '" +
 		                            trace.string() + "' >/dev/null 2>&1";
 		const int status = std::system(command.c_str());
@@ -114,6 +116,37 @@ TEST_F(RegressionReplayTest, PlaybacksWithAndWithoutPicturesAgree) {
 		battle += drawn[frame].find("\"scene\":2") != std::string::npos ? 1 : 0;
 	}
 	EXPECT_GT(battle, 50u);
+}
+
+// The game's clock skips pictures when they are slow; a skipped frame must
+// still do the draw's game work. Forcing every other picture out must leave
+// the trace exactly as the plain playback's.
+TEST_F(RegressionReplayTest, SkippingEveryOtherPictureLeavesTheGameAsPlayed) {
+	constexpr unsigned DRAWN_FRAMES = 160;
+	const fs::path log = folder / "frames.txt";
+	const std::vector<std::string> drawn = PlayBack("drawn.jsonl", DRAWN_FRAMES, true);
+	const std::vector<std::string> skipping =
+		PlayBack("skipping.jsonl", DRAWN_FRAMES, true, "--picture-every 2 --frame-log '" + log.string() + "'");
+	ASSERT_EQ(drawn.size(), DRAWN_FRAMES);
+	ASSERT_EQ(skipping.size(), drawn.size());
+	for (size_t frame = 0; frame < drawn.size(); ++frame) {
+		ASSERT_EQ(skipping[frame], drawn[frame]) << "frame " << frame;
+	}
+	// The frame log's second column says whether each frame drew its picture.
+	unsigned skipped = 0;
+	unsigned logged = 0;
+	for (const std::string& line : Lines(log)) {
+		unsigned frame = 0;
+		int pictured = -1;
+		if (std::sscanf(line.c_str(), "%u %d", &frame, &pictured) != 2) {
+			continue;
+		}
+		EXPECT_EQ(pictured, frame % 2 == 0 ? 1 : 0) << "frame " << frame;
+		skipped += pictured == 0 ? 1 : 0;
+		++logged;
+	}
+	EXPECT_EQ(logged, DRAWN_FRAMES);
+	EXPECT_EQ(skipped, DRAWN_FRAMES / 2);
 }
 
 }  // namespace
