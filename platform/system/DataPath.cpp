@@ -19,7 +19,7 @@ std::string ExecutableFolder() {
 }
 
 std::string& DataRootStorage() {
-	static std::string root = ExecutableFolder();
+	static std::string root = FindDataRoot(ExecutableFolder());
 	return root;
 }
 
@@ -47,6 +47,20 @@ bool FindEntryIgnoringCase(const fs::path& folder, const std::string& component,
 }
 
 }  // namespace
+
+std::string FindDataRoot(const std::string& executableFolder) {
+	fs::path found;
+	if (FindEntryIgnoringCase(executableFolder, "data", found) || FindEntryIgnoringCase(executableFolder, "Shader", found)) {
+		return executableFolder;
+	}
+	// An installed game: bin/vortane beside share/vortane/.
+	const fs::path installed = (fs::path(executableFolder) / ".." / "share" / "vortane").lexically_normal();
+	std::error_code error;
+	if (fs::is_directory(installed, error)) {
+		return installed.string() + "/";
+	}
+	return executableFolder;
+}
 
 const std::string& DataRoot() { return DataRootStorage(); }
 

@@ -1,17 +1,24 @@
 #pragma once
 // Data files are named as on a case-insensitive platform ("Shader/ModelSahder.fx"
 // and "Shader/Modelsahder.fx" are one file) and live beside the executable,
-// whatever the working directory.
+// whatever the working directory, or in share/vortane/ of the prefix the
+// game was installed into.
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-// Folder holding the running executable, with a trailing '/'. Tests may
-// override it with SetDataRoot.
+// Folder the game's files are taken from, with a trailing '/': found by
+// FindDataRoot for the running executable. Tests may override it with
+// SetDataRoot.
 const std::string& DataRoot();
 void SetDataRoot(const std::string& folder);
+
+// The executable's folder (given with a trailing '/') when it holds data/
+// or Shader/ in any case, as in a build; otherwise <folder>/../share/vortane/
+// when that exists, as after an install; otherwise the executable's folder.
+std::string FindDataRoot(const std::string& executableFolder);
 
 // Absolute names pass through. A relative name is taken from DataRoot(): the
 // exact spelling when it exists, otherwise each component matched without
