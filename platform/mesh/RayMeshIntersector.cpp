@@ -1,6 +1,13 @@
 #include "platform/mesh/RayMeshIntersector.h"
 
+// CMake says which Embree it found: Debian 12 ships 3, later releases 4.
+#if VORTANE_EMBREE_MAJOR == 4
+#include <embree4/rtcore.h>
+#elif VORTANE_EMBREE_MAJOR == 3
 #include <embree3/rtcore.h>
+#else
+#error "VORTANE_EMBREE_MAJOR must name the Embree major version (3 or 4)"
+#endif
 
 #include <cmath>
 #include <cstring>
@@ -123,8 +130,6 @@ RayHit RayMeshIntersector::Intersect(const D3DXVECTOR3& origin, const D3DXVECTOR
 	if (scene == nullptr || !finite || !moving) {
 		return RayHit();
 	}
-	RTCIntersectContext context;
-	rtcInitIntersectContext(&context);
 	RTCRayHit query{};
 	query.ray.org_x = origin.x;
 	query.ray.org_y = origin.y;
@@ -137,7 +142,15 @@ RayHit RayMeshIntersector::Intersect(const D3DXVECTOR3& origin, const D3DXVECTOR
 	query.ray.mask = 0xFFFFFFFFu;
 	query.hit.geomID = RTC_INVALID_GEOMETRY_ID;
 	query.hit.primID = RTC_INVALID_GEOMETRY_ID;
+#if VORTANE_EMBREE_MAJOR == 4
+	RTCIntersectArguments arguments;
+	rtcInitIntersectArguments(&arguments);
+	rtcIntersect1(scene, &query, &arguments);
+#else
+	RTCIntersectContext context;
+	rtcInitIntersectContext(&context);
 	rtcIntersect1(scene, &context, &query);
+#endif
 	if (query.hit.geomID == RTC_INVALID_GEOMETRY_ID) {
 		return RayHit();
 	}
