@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
 	build-essential cmake pkg-config git
-	libsdl2-dev libepoxy-dev libopenal-dev libembree-dev libstb-dev libfreetype-dev
+	libsdl2-dev libepoxy-dev libopenal-dev libembree-dev libstb-dev libfreetype-dev zlib1g-dev
 	libgl1-mesa-dri libegl1 libegl-mesa0 libegl-dev libgles-dev
 	fonts-dejavu-core fonts-play fonts-noto-cjk xfonts-intl-japanese xfonts-base
 	libgtest-dev libgmock-dev libbenchmark-dev libassimp-dev

@@ -1,6 +1,7 @@
 #include "platform/mesh/XFileParser.h"
 
 #include "platform/mesh/XFileBinaryReader.h"
+#include "platform/mesh/XFileDecompressor.h"
 #include "platform/mesh/XFileTokenizer.h"
 
 #include <algorithm>
@@ -74,6 +75,7 @@ bool XFileParser::Parse(std::span<const uint8_t> bytes, XFileContents& out, std:
 	const bool parsed = OpenStream(bytes) && ParseTopLevel();
 	contents = nullptr;
 	stream.reset();
+	inflated = std::vector<uint8_t>();
 	if (parsed && out.meshes.empty()) {
 		Fail("the file holds no mesh");
 	}
@@ -100,13 +102,21 @@ bool XFileParser::OpenStream(std::span<const uint8_t> bytes) {
 	} else {
 		return Fail("unknown float size");
 	}
-	const std::span<const uint8_t> body = bytes.subspan(HEADER_BYTES);
-	if (HeaderField(bytes, 8, "txt ")) {
+	std::span<const uint8_t> body = bytes.subspan(HEADER_BYTES);
+	const bool compressed = HeaderField(bytes, 8, "tzip") || HeaderField(bytes, 8, "bzip");
+	if (compressed) {
+		std::string why;
+		if (!XFileDecompressor(limits.maxBytes).Inflate(body, inflated, why)) {
+			return Fail(why);
+		}
+		body = inflated;
+	}
+	if (HeaderField(bytes, 8, "txt ") || HeaderField(bytes, 8, "tzip")) {
 		stream = std::make_unique<XFileTokenizer>(body, limits.maxTokenLength);
-	} else if (HeaderField(bytes, 8, "bin ")) {
+	} else if (HeaderField(bytes, 8, "bin ") || HeaderField(bytes, 8, "bzip")) {
 		stream = std::make_unique<XFileBinaryReader>(body, floatBytes, limits.maxTokenLength);
 	} else {
-		return Fail("unsupported X file encoding (compressed files are not read)");
+		return Fail("unsupported X file encoding");
 	}
 	return true;
 }

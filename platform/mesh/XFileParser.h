@@ -1,9 +1,10 @@
 #pragma once
-// Reads the meshes of an X file (text or binary, 32- or 64-bit floats) from
-// a byte span. Frames with their FrameTransformMatrix place the meshes they
-// hold; templates and data objects of other types are skipped. Hostile
-// input is refused: every count is checked against the bytes left, every
-// index against its array, and nesting and token lengths are bounded.
+// Reads the meshes of an X file (text or binary, plain or MSZIP compressed,
+// 32- or 64-bit floats) from a byte span. Frames with their
+// FrameTransformMatrix place the meshes they hold; templates and data objects
+// of other types are skipped. Hostile input is refused: every count is
+// checked against the bytes left, every index against its array, and
+// nesting, token lengths and the inflated size are bounded.
 
 #include "platform/mesh/XFileMesh.h"
 #include "platform/mesh/XFileTokenStream.h"
@@ -89,6 +90,7 @@ private:
 	bool CheckDepth(int depth);
 
 	XFileLimits limits;
+	std::vector<uint8_t> inflated;  // a compressed file's body, which the stream reads
 	std::unique_ptr<XFileTokenStream> stream;
 	XFileToken pending;
 	bool hasPending = false;

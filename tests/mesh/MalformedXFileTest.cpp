@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <random>
 
 using xsamples::Bytes;
@@ -164,4 +166,54 @@ TEST(MalformedXFile, RandomGarbageNeverCrashes) {
 	}
 	// Pure garbage must never pass as a mesh.
 	EXPECT_GE(refused, 200);
+}
+
+TEST(MalformedXFile, BrokenCompressedFilesAreRefusedWithAReason) {
+	// Layout: header, inflated size at 16, then the first block's inflated
+	// size at 20, its packed size at 22, "CK" at 24 and DEFLATE data from 26.
+	const std::vector<uint8_t> good = xsamples::Mszip(Bytes(xsamples::QUAD_AND_TRIANGLE), 64);
+	std::string why;
+	ASSERT_TRUE(Parses(good, why)) << why;
+	for (size_t length = 0; length < good.size(); ++length) {
+		EXPECT_FALSE(Parses(std::vector<uint8_t>(good.begin(), good.begin() + length), why)) << length;
+	}
+	const auto reason = [&](size_t offset, std::initializer_list<uint8_t> bytes) {
+		std::vector<uint8_t> file = good;
+		std::copy(bytes.begin(), bytes.end(), file.begin() + offset);
+		std::string reason;
+		EXPECT_FALSE(Parses(file, reason)) << offset;
+		return reason;
+	};
+	const uint32_t size = uint32_t(std::strlen(xsamples::QUAD_AND_TRIANGLE));
+	const uint32_t more = size + 1, less = size - 1;
+	EXPECT_NE(reason(16, {0xFF, 0xFF, 0xFF, 0xFF}).find("limit"), std::string::npos);
+	EXPECT_NE(reason(16, {8, 0, 0, 0}).find("smaller than its header"), std::string::npos);
+	EXPECT_NE(reason(16, {uint8_t(more), uint8_t(more >> 8), 0, 0}).find("ends before"), std::string::npos);
+	EXPECT_NE(reason(16, {uint8_t(less), uint8_t(less >> 8), 0, 0}).find("disagrees"), std::string::npos);
+	EXPECT_NE(reason(24, {'C', 'J'}).find("CK"), std::string::npos);
+	EXPECT_NE(reason(22, {0xFF, 0xFF}).find("past the end"), std::string::npos);
+	EXPECT_NE(reason(20, {65, 0}).find("less than"), std::string::npos);
+	EXPECT_NE(reason(20, {63, 0}).find("more than"), std::string::npos);
+	// Block type 3 does not exist in DEFLATE.
+	EXPECT_NE(reason(26, {uint8_t(good[26] | 0x06)}).find("corrupt"), std::string::npos);
+}
+
+TEST(MalformedXFile, DamagedCompressedFilesNeverCrash) {
+	std::mt19937 random(99);
+	const std::vector<uint8_t> good = xsamples::Mszip(xsamples::QuadAndTriangleBinary(false), 40);
+	for (int round = 0; round < 300; ++round) {
+		std::vector<uint8_t> file = good;
+		for (int flips = 0; flips < 3; ++flips) {
+			file[16 + random() % (file.size() - 16)] = uint8_t(random());
+		}
+		const LoadedMesh loaded(file);
+		if (SUCCEEDED(loaded.result)) {
+			ASSERT_NE(loaded.mesh, nullptr);
+			for (uint32_t index : loaded.Indices()) {
+				EXPECT_LT(index, loaded.mesh->GetNumVertices());
+			}
+		} else {
+			EXPECT_EQ(loaded.mesh, nullptr);
+		}
+	}
 }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 
 using xsamples::Bytes;
 using xsamples::LoadedMesh;
@@ -187,4 +188,59 @@ Mesh { 3; 0;0;0;, 1e0;0;0;, 0;+1.0;0;; 1; 3;0,1,2;;
 	ASSERT_EQ(loaded.result, S_OK);
 	EXPECT_EQ(loaded.mesh->GetNumFaces(), 1u);
 	ExpectNear(loaded.Position(2), 0.0f, 1.0f, 0.0f);
+}
+
+TEST(XFileReader, CompressedFilesReadLikeThePlainOnes) {
+	const std::vector<uint8_t> text = Bytes(xsamples::QUAD_AND_TRIANGLE);
+	ExpectQuadAndTriangle(LoadedMesh(xsamples::Mszip(text)));
+	// Small blocks: later blocks refer back into the ones before them, which
+	// only the chained history resolves; the gain in size shows they do.
+	const std::vector<uint8_t> chained = xsamples::Mszip(text, 64, true);
+	const std::vector<uint8_t> separate = xsamples::Mszip(text, 64, false);
+	EXPECT_LT(chained.size(), separate.size());
+	ExpectQuadAndTriangle(LoadedMesh(chained));
+	ExpectQuadAndTriangle(LoadedMesh(separate));
+
+	for (bool doubles : {false, true}) {
+		std::vector<uint8_t> binary = xsamples::Mszip(xsamples::QuadAndTriangleBinary(doubles), 50);
+		ASSERT_EQ(std::string(binary.begin(), binary.begin() + 16), doubles ? "xof 0303bzip0064" : "xof 0303bzip0032");
+		ExpectQuadAndTriangle(LoadedMesh(binary));
+		std::memcpy(binary.data() + 4, "0302", 4);  // older exporters
+		ExpectQuadAndTriangle(LoadedMesh(binary));
+	}
+}
+
+TEST(XFileReader, CompressedFileOfSeveralFullBlocks) {
+	// A 60 x 60 grid of quads in the text encoding, well over 32 KiB.
+	constexpr int SIDE = 60;
+	std::string text = "xof 0303txt 0032\nMesh Grid {\n" + std::to_string(SIDE * SIDE) + ";\n";
+	for (int y = 0; y < SIDE; ++y) {
+		for (int x = 0; x < SIDE; ++x) {
+			text += std::to_string(x) + ".0;" + std::to_string(y) + ".0;" + std::to_string(x * y % 7) + ".5;,\n";
+		}
+	}
+	text.resize(text.size() - 2);
+	text += ";\n" + std::to_string((SIDE - 1) * (SIDE - 1)) + ";\n";
+	for (int y = 0; y + 1 < SIDE; ++y) {
+		for (int x = 0; x + 1 < SIDE; ++x) {
+			const int corner = y * SIDE + x;
+			text += "4;" + std::to_string(corner) + "," + std::to_string(corner + 1) + "," +
+			        std::to_string(corner + SIDE + 1) + "," + std::to_string(corner + SIDE) + ";,\n";
+		}
+	}
+	text.resize(text.size() - 2);
+	text += ";\n}\n";
+	ASSERT_GT(text.size(), 3u * 32768u);
+
+	const std::vector<uint8_t> compressed = xsamples::Mszip(Bytes(text));
+	const LoadedMesh loaded(compressed, D3DXMESH_32BIT);
+	ASSERT_EQ(loaded.result, S_OK);
+	EXPECT_EQ(loaded.mesh->GetNumVertices(), uint32_t(SIDE * SIDE));
+	EXPECT_EQ(loaded.mesh->GetNumFaces(), uint32_t(2 * (SIDE - 1) * (SIDE - 1)));
+	ExpectNear(loaded.Position(SIDE * SIDE - 1), SIDE - 1, SIDE - 1, (SIDE - 1) * (SIDE - 1) % 7 + 0.5f);
+	ExpectNear(loaded.Position(SIDE * 40 + 13), 13.0f, 40.0f, 13 * 40 % 7 + 0.5f);
+	const std::vector<uint32_t> indices = loaded.Indices();
+	const std::vector<uint32_t> lastTriangle(indices.end() - 3, indices.end());
+	const uint32_t corner = (SIDE - 2) * SIDE + SIDE - 2;
+	EXPECT_EQ(lastTriangle, (std::vector<uint32_t>{corner, corner + SIDE + 1, corner + SIDE}));
 }

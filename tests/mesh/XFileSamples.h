@@ -4,6 +4,9 @@
 
 #include "platform/mesh/D3DX9Mesh.h"
 
+#include <zlib.h>
+
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
@@ -159,6 +162,45 @@ inline std::vector<uint8_t> QuadAndTriangleBinary(bool doubles) {
 		.Close();
 	file.Close();
 	return file.bytes;
+}
+
+// Compresses a plain X file the way the DirectX exporters do: "txt " becomes
+// "tzip", "bin " becomes "bzip", then the inflated file size (header
+// included) and MSZIP blocks of blockSize bytes. Chained blocks are deflated
+// with the 32 KiB before them as history, so they refer back across blocks.
+inline std::vector<uint8_t> Mszip(const std::vector<uint8_t>& plain, size_t blockSize = 32768, bool chained = true) {
+	constexpr size_t HEADER = 16;
+	std::vector<uint8_t> out(plain.begin(), plain.begin() + HEADER);
+	std::memcpy(out.data() + 8, plain[8] == 't' ? "tzip" : "bzip", 4);
+	auto put = [&out](uint32_t value, int bytes) {
+		for (int i = 0; i < bytes; ++i) {
+			out.push_back(uint8_t(value >> (8 * i)));
+		}
+	};
+	put(uint32_t(plain.size()), 4);
+	for (size_t start = HEADER; start < plain.size(); start += blockSize) {
+		const size_t size = std::min(blockSize, plain.size() - start);
+		z_stream stream{};
+		deflateInit2(&stream, 9, Z_DEFLATED, -MAX_WBITS, 9, Z_DEFAULT_STRATEGY);
+		const size_t history = chained ? std::min<size_t>(start - HEADER, 32768) : 0;
+		if (history > 0) {
+			deflateSetDictionary(&stream, plain.data() + start - history, uInt(history));
+		}
+		std::vector<uint8_t> packed(deflateBound(&stream, uLong(size)));
+		stream.next_in = const_cast<Bytef*>(plain.data() + start);
+		stream.avail_in = uInt(size);
+		stream.next_out = packed.data();
+		stream.avail_out = uInt(packed.size());
+		deflate(&stream, Z_FINISH);
+		packed.resize(stream.total_out);
+		deflateEnd(&stream);
+		put(uint32_t(size), 2);
+		put(uint32_t(packed.size() + 2), 2);
+		out.push_back('C');
+		out.push_back('K');
+		out.insert(out.end(), packed.begin(), packed.end());
+	}
+	return out;
 }
 
 // A mesh loaded without a device; every output the loader offers is kept.
