@@ -1,11 +1,14 @@
-// DirectDraw Surface reading: 32-bit RGB and DXT1/3/5 surfaces, mip chains
-// and complete cube maps. Every size is computed in 64 bits from dimensions
-// already capped at MAX_IMAGE_DIMENSION, then checked against the bytes left
-// before anything is allocated or copied.
+// DirectDraw Surface reading: DXT1/3/5 (BC1-BC3) blocks, 32-, 24-, 16- and
+// 8-bit uncompressed pixels, the DX10 extended header's 8-bit colour and BC
+// formats, mip chains and complete cube maps. Uncompressed pixels become
+// BGRA8, or BGRX8 when the file has no alpha. Every size is computed in 64
+// bits from dimensions already capped at MAX_IMAGE_DIMENSION, then checked
+// against the bytes left before anything is allocated or copied.
 
 #include "platform/image/Image.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace {
@@ -13,30 +16,36 @@ namespace {
 constexpr uint32_t DDS_MAGIC = 0x20534444;  // "DDS "
 constexpr uint32_t DDS_HEADER_SIZE = 124;
 constexpr uint32_t DDS_PIXELFORMAT_SIZE = 32;
+constexpr uint32_t DX10_HEADER_SIZE = 20;
 
-constexpr uint32_t DDSD_PITCH = 0x8;
 constexpr uint32_t DDSD_MIPMAPCOUNT = 0x20000;
 constexpr uint32_t DDSD_DEPTH = 0x800000;
 
 constexpr uint32_t DDPF_ALPHAPIXELS = 0x1;
+constexpr uint32_t DDPF_ALPHA = 0x2;
 constexpr uint32_t DDPF_FOURCC = 0x4;
 constexpr uint32_t DDPF_RGB = 0x40;
+constexpr uint32_t DDPF_LUMINANCE = 0x20000;
 
 constexpr uint32_t DDSCAPS2_CUBEMAP = 0x200;
 constexpr uint32_t DDSCAPS2_CUBEMAP_ALL_FACES = 0xFC00;  // +X, -X, +Y, -Y, +Z, -Z
 constexpr uint32_t DDSCAPS2_VOLUME = 0x200000;
 
+constexpr uint32_t DIMENSION_TEXTURE1D = 2;
+constexpr uint32_t DIMENSION_TEXTURE2D = 3;
+constexpr uint32_t MISC_TEXTURECUBE = 0x4;
+
 constexpr uint32_t MakeFourCC(char a, char b, char c, char d) {
 	return uint32_t(uint8_t(a)) | (uint32_t(uint8_t(b)) << 8) | (uint32_t(uint8_t(c)) << 16) | (uint32_t(uint8_t(d)) << 24);
 }
 
-// The header fields this reader looks at, in file order.
+// The header fields this reader looks at, in file order, and the DX10
+// extension when the pixel format names it.
 struct DdsHeader {
 	uint32_t size;
 	uint32_t flags;
 	uint32_t height;
 	uint32_t width;
-	uint32_t pitchOrLinearSize;
 	uint32_t depth;
 	uint32_t mipMapCount;
 	uint32_t formatSize;
@@ -45,6 +54,8 @@ struct DdsHeader {
 	uint32_t rgbBitCount;
 	uint32_t redMask, greenMask, blueMask, alphaMask;
 	uint32_t caps, caps2;
+	bool dx10 = false;
+	uint32_t dxgiFormat = 0, dimension = 0, miscFlag = 0, arraySize = 0;
 };
 
 // A read position inside the caller's span.
@@ -83,7 +94,7 @@ DdsHeader ReadHeader(ByteCursor& cursor) {
 	h.flags = cursor.ReadU32();
 	h.height = cursor.ReadU32();
 	h.width = cursor.ReadU32();
-	h.pitchOrLinearSize = cursor.ReadU32();
+	cursor.Skip(4);  // pitch or linear size: derived from the format instead, as other loaders do
 	h.depth = cursor.ReadU32();
 	h.mipMapCount = cursor.ReadU32();
 	cursor.Skip(11 * 4);  // reserved
@@ -101,33 +112,136 @@ DdsHeader ReadHeader(ByteCursor& cursor) {
 	return h;
 }
 
-bool IsCompressed(PixelFormat format) {
-	return format == PixelFormat::DXT1 || format == PixelFormat::DXT3 || format == PixelFormat::DXT5;
+bool ReadDx10Header(ByteCursor& cursor, DdsHeader& h, std::string& why) {
+	h.dx10 = (h.formatFlags & DDPF_FOURCC) && h.fourCC == MakeFourCC('D', 'X', '1', '0');
+	if (!h.dx10) {
+		return true;
+	}
+	if (cursor.Left() < DX10_HEADER_SIZE) {
+		why = "DDS extended header is truncated";
+		return false;
+	}
+	h.dxgiFormat = cursor.ReadU32();
+	h.dimension = cursor.ReadU32();
+	h.miscFlag = cursor.ReadU32();
+	h.arraySize = cursor.ReadU32();
+	cursor.Skip(4);  // alpha mode: straight and premultiplied alpha load alike
+	return true;
 }
 
-uint64_t BlockBytes(PixelFormat format) { return format == PixelFormat::DXT1 ? 8 : 16; }
+// How the file stores its pixels. Uncompressed pixels are little-endian
+// words of bytesPerPixel bytes whose channels the masks pick out.
+struct SourceFormat {
+	PixelFormat output = PixelFormat::BGRA8;
+	uint32_t bytesPerPixel = 0;           // 0 for DXT blocks
+	uint32_t masks[4] = {0, 0, 0, 0};     // red, green, blue, alpha
+	bool luminance = false;               // the red mask holds a grey level for all three colours
 
-bool ChoosePixelFormat(const DdsHeader& h, PixelFormat& format, std::string& why) {
-	if (h.formatFlags & DDPF_FOURCC) {
-		switch (h.fourCC) {
-		case MakeFourCC('D', 'X', 'T', '1'): format = PixelFormat::DXT1; return true;
-		case MakeFourCC('D', 'X', 'T', '3'): format = PixelFormat::DXT3; return true;
-		case MakeFourCC('D', 'X', 'T', '5'): format = PixelFormat::DXT5; return true;
-		default: why = "unsupported DDS compression"; return false;
+	bool IsCompressed() const { return bytesPerPixel == 0; }
+	uint64_t BlockBytes() const { return output == PixelFormat::DXT1 ? 8 : 16; }
+	// Already laid out as the output: rows are copied as they are.
+	bool IsNative() const {
+		return bytesPerPixel == 4 && masks[0] == 0x00FF0000 && masks[1] == 0x0000FF00 && masks[2] == 0x000000FF
+		    && (masks[3] == 0xFF000000 || output == PixelFormat::BGRX8);
+	}
+};
+
+SourceFormat Compressed(PixelFormat format) {
+	SourceFormat source;
+	source.output = format;
+	return source;
+}
+
+SourceFormat Uncompressed(uint32_t bits, uint32_t red, uint32_t green, uint32_t blue, uint32_t alpha,
+                          bool luminance = false) {
+	SourceFormat source;
+	source.output = alpha != 0 ? PixelFormat::BGRA8 : PixelFormat::BGRX8;
+	source.bytesPerPixel = bits / 8;
+	source.masks[0] = red;
+	source.masks[1] = green;
+	source.masks[2] = blue;
+	source.masks[3] = alpha;
+	source.luminance = luminance;
+	return source;
+}
+
+// The uncompressed layouts D3DX recognises by their bit count and masks.
+struct LegacyLayout {
+	uint32_t kind;  // DDPF_RGB, DDPF_LUMINANCE or DDPF_ALPHA
+	uint32_t bits;
+	uint32_t red, green, blue, alpha;
+};
+
+constexpr LegacyLayout LEGACY_LAYOUTS[] = {
+	{DDPF_RGB, 32, 0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000},  // A8R8G8B8
+	{DDPF_RGB, 32, 0x00FF0000, 0x0000FF00, 0x000000FF, 0},           // X8R8G8B8
+	{DDPF_RGB, 32, 0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000},  // A8B8G8R8
+	{DDPF_RGB, 32, 0x000000FF, 0x0000FF00, 0x00FF0000, 0},           // X8B8G8R8
+	{DDPF_RGB, 24, 0x00FF0000, 0x0000FF00, 0x000000FF, 0},           // R8G8B8
+	{DDPF_RGB, 16, 0xF800, 0x07E0, 0x001F, 0},                       // R5G6B5
+	{DDPF_RGB, 16, 0x7C00, 0x03E0, 0x001F, 0x8000},                  // A1R5G5B5
+	{DDPF_RGB, 16, 0x7C00, 0x03E0, 0x001F, 0},                       // X1R5G5B5
+	{DDPF_RGB, 16, 0x0F00, 0x00F0, 0x000F, 0xF000},                  // A4R4G4B4
+	{DDPF_LUMINANCE, 8, 0xFF, 0, 0, 0},                              // L8
+	{DDPF_LUMINANCE, 16, 0x00FF, 0, 0, 0xFF00},                      // A8L8
+	{DDPF_ALPHA, 8, 0, 0, 0, 0xFF},                                  // A8
+};
+
+bool ChooseLegacyFormat(const DdsHeader& h, SourceFormat& format, std::string& why) {
+	uint32_t kind = 0;
+	if (h.formatFlags & DDPF_RGB) {
+		kind = DDPF_RGB;
+	} else if (h.formatFlags & DDPF_LUMINANCE) {
+		kind = DDPF_LUMINANCE;
+	} else if (h.formatFlags & (DDPF_ALPHA | DDPF_ALPHAPIXELS)) {
+		kind = DDPF_ALPHA;  // some writers flag A8 as alpha pixels alone
+	}
+	const uint32_t alphaMask = (h.formatFlags & (DDPF_ALPHA | DDPF_ALPHAPIXELS)) ? h.alphaMask : 0;
+	for (const LegacyLayout& layout : LEGACY_LAYOUTS) {
+		const bool colours = kind == DDPF_RGB ? h.redMask == layout.red && h.greenMask == layout.green
+		                                            && h.blueMask == layout.blue
+		                                      : kind != DDPF_LUMINANCE || h.redMask == layout.red;
+		if (layout.kind == kind && layout.bits == h.rgbBitCount && colours && layout.alpha == alphaMask) {
+			format = Uncompressed(layout.bits, layout.red, layout.green, layout.blue, layout.alpha,
+			                      kind == DDPF_LUMINANCE);
+			return true;
 		}
-	}
-	const bool bgr32 = (h.formatFlags & DDPF_RGB) && h.rgbBitCount == 32 && h.redMask == 0x00FF0000
-	                && h.greenMask == 0x0000FF00 && h.blueMask == 0x000000FF;
-	if (bgr32 && (h.formatFlags & DDPF_ALPHAPIXELS) && h.alphaMask == 0xFF000000) {
-		format = PixelFormat::BGRA8;
-		return true;
-	}
-	if (bgr32 && !(h.formatFlags & DDPF_ALPHAPIXELS)) {
-		format = PixelFormat::BGRX8;
-		return true;
 	}
 	why = "unsupported DDS pixel format";
 	return false;
+}
+
+bool ChooseDxgiFormat(uint32_t dxgiFormat, SourceFormat& format, std::string& why) {
+	switch (dxgiFormat) {
+	case 71:  // BC1_UNORM
+	case 72: format = Compressed(PixelFormat::DXT1); return true;  // BC1_UNORM_SRGB
+	case 74:  // BC2_UNORM
+	case 75: format = Compressed(PixelFormat::DXT3); return true;  // BC2_UNORM_SRGB
+	case 77:  // BC3_UNORM
+	case 78: format = Compressed(PixelFormat::DXT5); return true;  // BC3_UNORM_SRGB
+	case 28:  // R8G8B8A8_UNORM
+	case 29: format = Uncompressed(32, 0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000); return true;  // _SRGB
+	case 87:  // B8G8R8A8_UNORM
+	case 91: format = Uncompressed(32, 0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000); return true;  // _SRGB
+	case 88:  // B8G8R8X8_UNORM
+	case 93: format = Uncompressed(32, 0x00FF0000, 0x0000FF00, 0x000000FF, 0); return true;  // _SRGB
+	default: why = "unsupported DXGI format " + std::to_string(dxgiFormat) + " in DDS file"; return false;
+	}
+}
+
+bool ChoosePixelFormat(const DdsHeader& h, SourceFormat& format, std::string& why) {
+	if (h.dx10) {
+		return ChooseDxgiFormat(h.dxgiFormat, format, why);
+	}
+	if (h.formatFlags & DDPF_FOURCC) {
+		switch (h.fourCC) {
+		case MakeFourCC('D', 'X', 'T', '1'): format = Compressed(PixelFormat::DXT1); return true;
+		case MakeFourCC('D', 'X', 'T', '3'): format = Compressed(PixelFormat::DXT3); return true;
+		case MakeFourCC('D', 'X', 'T', '5'): format = Compressed(PixelFormat::DXT5); return true;
+		default: why = "unsupported DDS compression"; return false;
+		}
+	}
+	return ChooseLegacyFormat(h, format, why);
 }
 
 uint32_t FullMipChainLength(uint32_t width, uint32_t height) {
@@ -148,11 +262,12 @@ bool ChooseMipLevels(const DdsHeader& h, uint32_t& levels, std::string& why) {
 }
 
 bool ChooseFaces(const DdsHeader& h, uint32_t& faces, std::string& why) {
-	if (!(h.caps2 & DDSCAPS2_CUBEMAP)) {
+	const bool cube = h.dx10 ? (h.miscFlag & MISC_TEXTURECUBE) != 0 : (h.caps2 & DDSCAPS2_CUBEMAP) != 0;
+	if (!cube) {
 		faces = 1;
 		return true;
 	}
-	if ((h.caps2 & DDSCAPS2_CUBEMAP_ALL_FACES) != DDSCAPS2_CUBEMAP_ALL_FACES) {
+	if (!h.dx10 && (h.caps2 & DDSCAPS2_CUBEMAP_ALL_FACES) != DDSCAPS2_CUBEMAP_ALL_FACES) {
 		why = "partial DDS cube maps are not supported";
 		return false;
 	}
@@ -161,6 +276,21 @@ bool ChooseFaces(const DdsHeader& h, uint32_t& faces, std::string& why) {
 		return false;
 	}
 	faces = 6;
+	return true;
+}
+
+bool CheckDx10Header(const DdsHeader& h, std::string& why) {
+	if (!h.dx10) {
+		return true;
+	}
+	if (h.dimension != DIMENSION_TEXTURE1D && h.dimension != DIMENSION_TEXTURE2D) {
+		why = "DDS resource dimension is not a 1D or 2D texture";
+		return false;
+	}
+	if (h.arraySize != 1) {
+		why = "DDS texture arrays are not supported";
+		return false;
+	}
 	return true;
 }
 
@@ -177,36 +307,33 @@ bool CheckHeader(const DdsHeader& h, std::string& why) {
 		why = "DDS volume textures are not supported";
 		return false;
 	}
-	return true;
+	return CheckDx10Header(h, why);
 }
 
-// Where one level's bytes sit in the file and how they are copied out.
+// Where one level's bytes sit in the file. Rows are packed: the pitch
+// follows from the width and the format, whatever the header claims.
 struct LevelLayout {
 	uint32_t width, height;
-	uint64_t rowBytes;     // bytes kept per row (per block row when compressed)
-	uint64_t sourcePitch;  // bytes per row in the file, rowBytes or more
+	uint64_t rowBytes;  // bytes per row in the file (per block row when compressed)
 	uint64_t rows;
-	uint64_t FileBytes() const { return sourcePitch * rows; }
+	uint64_t FileBytes() const { return rowBytes * rows; }
 };
 
 class DdsLayout {
 public:
-	PixelFormat format = PixelFormat::BGRA8;
+	SourceFormat source;
 	uint32_t width = 0, height = 0, levels = 1, faces = 1;
-	uint64_t topPitch = 0;  // level 0's pitch for uncompressed rows
 
 	LevelLayout Level(uint32_t level) const {
 		LevelLayout layout;
 		layout.width = std::max(width >> level, 1u);
 		layout.height = std::max(height >> level, 1u);
-		if (IsCompressed(format)) {
-			layout.rowBytes = uint64_t((layout.width + 3) / 4) * BlockBytes(format);
+		if (source.IsCompressed()) {
+			layout.rowBytes = uint64_t((layout.width + 3) / 4) * source.BlockBytes();
 			layout.rows = (layout.height + 3) / 4;
-			layout.sourcePitch = layout.rowBytes;
 		} else {
-			layout.rowBytes = uint64_t(layout.width) * 4;
+			layout.rowBytes = uint64_t(layout.width) * source.bytesPerPixel;
 			layout.rows = layout.height;
-			layout.sourcePitch = level == 0 ? std::max(topPitch, layout.rowBytes) : layout.rowBytes;
 		}
 		return layout;
 	}
@@ -220,21 +347,50 @@ public:
 	}
 };
 
-// The header's pitch describes level 0's rows; only padding beyond a row is
-// meaningful, a smaller pitch would overlap rows.
-bool ChooseTopPitch(const DdsHeader& h, DdsLayout& layout, std::string& why) {
-	if (IsCompressed(layout.format) || !(h.flags & DDSD_PITCH) || h.pitchOrLinearSize == 0) {
-		return true;
+// One channel of an uncompressed pixel, widened to 8 bits with rounding.
+class Channel {
+public:
+	Channel(uint32_t mask, uint8_t absent) : mask(mask), absent(absent) {
+		shift = mask != 0 ? std::countr_zero(mask) : 0;
+		top = mask >> shift;
 	}
-	if (h.pitchOrLinearSize < uint64_t(h.width) * 4) {
-		why = "DDS row pitch is smaller than a row";
-		return false;
+
+	uint8_t Expand(uint32_t pixel) const {
+		if (mask == 0) {
+			return absent;
+		}
+		const uint32_t value = (pixel & mask) >> shift;
+		return uint8_t((uint64_t(value) * 255 + top / 2) / top);
 	}
-	layout.topPitch = h.pitchOrLinearSize;
-	return true;
+
+private:
+	uint32_t mask;
+	uint8_t absent;
+	int shift = 0;
+	uint32_t top = 0;
+};
+
+// Turns one row of file pixels into BGRA bytes. Colours absent from the file
+// read as black and absent alpha as opaque, as D3DX fills them.
+void ConvertRow(const SourceFormat& format, const uint8_t* in, uint32_t width, uint8_t* out) {
+	const Channel red(format.masks[0], 0), green(format.masks[1], 0), blue(format.masks[2], 0);
+	const Channel alpha(format.masks[3], 0xFF);
+	const uint32_t bytes = format.bytesPerPixel;
+	for (uint32_t x = 0; x < width; x++, in += bytes, out += 4) {
+		uint32_t pixel = 0;
+		for (uint32_t i = 0; i < bytes; i++) {
+			pixel |= uint32_t(in[i]) << (8 * i);
+		}
+		const uint8_t r = red.Expand(pixel);
+		out[0] = format.luminance ? r : blue.Expand(pixel);
+		out[1] = format.luminance ? r : green.Expand(pixel);
+		out[2] = r;
+		out[3] = alpha.Expand(pixel);
+	}
 }
 
-bool ReadLevel(ByteCursor& cursor, const LevelLayout& layout, ImageSurface& surface, std::string& why) {
+bool ReadLevel(ByteCursor& cursor, const SourceFormat& format, const LevelLayout& layout, ImageSurface& surface,
+               std::string& why) {
 	const uint8_t* source = cursor.Take(layout.FileBytes());
 	if (source == nullptr) {
 		why = "DDS pixel data is truncated";
@@ -242,10 +398,14 @@ bool ReadLevel(ByteCursor& cursor, const LevelLayout& layout, ImageSurface& surf
 	}
 	surface.width = layout.width;
 	surface.height = layout.height;
-	surface.bytes.resize(static_cast<size_t>(layout.rowBytes * layout.rows));
+	if (format.IsCompressed() || format.IsNative()) {
+		surface.bytes.assign(source, source + layout.FileBytes());
+		return true;
+	}
+	const uint64_t outputRowBytes = uint64_t(layout.width) * 4;
+	surface.bytes.resize(static_cast<size_t>(outputRowBytes * layout.rows));
 	for (uint64_t row = 0; row < layout.rows; row++) {
-		std::memcpy(surface.bytes.data() + row * layout.rowBytes, source + row * layout.sourcePitch,
-		            static_cast<size_t>(layout.rowBytes));
+		ConvertRow(format, source + row * layout.rowBytes, layout.width, surface.bytes.data() + row * outputRowBytes);
 	}
 	return true;
 }
@@ -253,8 +413,8 @@ bool ReadLevel(ByteCursor& cursor, const LevelLayout& layout, ImageSurface& surf
 bool DescribeLayout(const DdsHeader& h, DdsLayout& layout, std::string& why) {
 	layout.width = h.width;
 	layout.height = h.height;
-	return CheckHeader(h, why) && ChoosePixelFormat(h, layout.format, why) && ChooseMipLevels(h, layout.levels, why)
-	    && ChooseFaces(h, layout.faces, why) && ChooseTopPitch(h, layout, why);
+	return CheckHeader(h, why) && ChoosePixelFormat(h, layout.source, why) && ChooseMipLevels(h, layout.levels, why)
+	    && ChooseFaces(h, layout.faces, why);
 }
 
 }  // namespace
@@ -274,9 +434,9 @@ bool ReadDdsImage(const uint8_t* data, size_t size, Image& image, std::string& w
 		why = "DDS header is truncated";
 		return false;
 	}
-	const DdsHeader header = ReadHeader(cursor);
+	DdsHeader header = ReadHeader(cursor);
 	DdsLayout layout;
-	if (!DescribeLayout(header, layout, why)) {
+	if (!ReadDx10Header(cursor, header, why) || !DescribeLayout(header, layout, why)) {
 		return false;
 	}
 	if (layout.TotalFileBytes() > cursor.Left()) {
@@ -285,7 +445,7 @@ bool ReadDdsImage(const uint8_t* data, size_t size, Image& image, std::string& w
 	}
 
 	Image result;
-	result.format = layout.format;
+	result.format = layout.source.output;
 	result.fileFormat = ImageFileFormat::Dds;
 	result.width = layout.width;
 	result.height = layout.height;
@@ -294,7 +454,8 @@ bool ReadDdsImage(const uint8_t* data, size_t size, Image& image, std::string& w
 	result.surfaces.resize(size_t(layout.faces) * layout.levels);
 	for (uint32_t face = 0; face < layout.faces; face++) {
 		for (uint32_t level = 0; level < layout.levels; level++) {
-			if (!ReadLevel(cursor, layout.Level(level), result.surfaces[face * layout.levels + level], why)) {
+			if (!ReadLevel(cursor, layout.source, layout.Level(level), result.surfaces[face * layout.levels + level],
+			               why)) {
 				return false;
 			}
 		}
