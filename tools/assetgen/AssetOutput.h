@@ -29,3 +29,5 @@ bool GenerateMeshes(AssetOutput& output);
 bool GenerateTextures(AssetOutput& output);
 bool GenerateSounds(AssetOutput& output);
 bool GenerateEffects(AssetOutput& output);
+// The desktop icon at every size the install puts in the icon theme.
+bool GenerateIcons(AssetOutput& output);

@@ -15,6 +15,7 @@ int main(int argc, char** argv) {
 	ok = GenerateTextures(output) && ok;
 	ok = GenerateSounds(output) && ok;
 	ok = GenerateEffects(output) && ok;
+	ok = GenerateIcons(output) && ok;
 	if (!ok || output.Failed()) {
 		std::fprintf(stderr, "assetgen: generation failed\n");
 		return 1;
