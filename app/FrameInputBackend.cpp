@@ -23,6 +23,13 @@ void FrameInputBackend::See(int virtualKey, bool down) {
 	}
 }
 
+const GamepadState& FrameInputBackend::Pad() {
+	if (!padThisFrame) {
+		padThisFrame = inner.Gamepad();
+	}
+	return *padThisFrame;
+}
+
 bool FrameInputBackend::IsKeyDown(int virtualKey) {
 	if (!IsValid(virtualKey)) {
 		return inner.IsKeyDown(virtualKey);
@@ -33,7 +40,8 @@ bool FrameInputBackend::IsKeyDown(int virtualKey) {
 	if (!polled[virtualKey]) {
 		backendAsked = true;
 		polled[virtualKey] = true;
-		reading[virtualKey] = inner.IsKeyDown(virtualKey);
+		const bool keyDown = inner.IsKeyDown(virtualKey);
+		reading[virtualKey] = PadHolds(virtualKey) || keyDown;
 		See(virtualKey, reading[virtualKey]);
 	}
 	return reading[virtualKey];
@@ -44,7 +52,8 @@ bool FrameInputBackend::IsKeyHeld(int virtualKey) {
 		return !boxTookKeys && reading[virtualKey];
 	}
 	backendAsked = true;
-	return inner.IsKeyHeld(virtualKey);
+	const bool keyHeld = inner.IsKeyHeld(virtualKey);
+	return PadHolds(virtualKey) || keyHeld;
 }
 
 POINT FrameInputBackend::CursorPosition() {
@@ -52,7 +61,12 @@ POINT FrameInputBackend::CursorPosition() {
 		return *cursorThisFrame;
 	}
 	backendAsked = true;
-	const POINT point = inner.CursorPosition();
+	const POINT motion = padMapping.LookMotion(Pad());
+	padCursorOffset.x += motion.x;
+	padCursorOffset.y += motion.y;
+	POINT point = inner.CursorPosition();
+	point.x += padCursorOffset.x;
+	point.y += padCursorOffset.y;
 	if (point.x != playedCursor.x || point.y != playedCursor.y) {
 		if (recorder != nullptr) {
 			recorder->Move(frame, point.x - playedCursor.x, point.y - playedCursor.y);
@@ -67,6 +81,7 @@ POINT FrameInputBackend::CursorPosition() {
 void FrameInputBackend::SetCursorPosition(POINT position) {
 	backendAsked = true;
 	inner.SetCursorPosition(position);
+	padCursorOffset = POINT{0, 0};
 	playedCursor = position;
 	cursorThisFrame = position;
 }
@@ -93,7 +108,8 @@ void FrameInputBackend::NoteClose() {
 void FrameInputBackend::EndFrame() {
 	for (const int key : RECORDED_KEYS) {
 		if (!polled[key]) {
-			See(key, inner.IsKeyHeld(key));
+			const bool keyHeld = inner.IsKeyHeld(key);
+			See(key, PadHolds(key) || keyHeld);
 		}
 	}
 	if (recorder != nullptr) {
@@ -104,4 +120,5 @@ void FrameInputBackend::EndFrame() {
 	backendAsked = false;
 	boxTookKeys = false;
 	cursorThisFrame.reset();
+	padThisFrame.reset();
 }

@@ -19,9 +19,17 @@
 //   starts with the cursor at ScriptedSystemBackend::START_CURSOR, these give
 //   the game the very same readings.
 //
+// - A game pad is read once a frame, when the game first polls a key the
+//   pad maps or reads the cursor (or at the frame's end), and merged into
+//   what the game reads (see GamepadMapping): its keys are held as the
+//   keyboard's are, and its look motion moves the cursor the game reads
+//   that frame. The recorder sees ordinary keys and motion, so a game
+//   played on a pad plays back without one.
+//
 // Frames end at Present (EndFrame), as the headless runner counts them.
 
 #include "app/InputRecorder.h"
+#include "platform/system/GamepadMapping.h"
 #include "platform/system/SystemBackend.h"
 
 #include <array>
@@ -58,6 +66,9 @@ private:
 	// The game sees key as down or up now: written when the playback would
 	// not already read it so.
 	void See(int virtualKey, bool down);
+	// This frame's pad, read from the backend on first use.
+	const GamepadState& Pad();
+	bool PadHolds(int virtualKey) { return GamepadMapping::Maps(virtualKey) && GamepadMapping::Holds(Pad(), virtualKey); }
 
 	SystemBackend& inner;
 	InputRecorder* recorder = nullptr;
@@ -71,4 +82,9 @@ private:
 
 	std::optional<POINT> cursorThisFrame;
 	POINT playedCursor;  // where the playback's cursor stands
+
+	GamepadMapping padMapping;
+	std::optional<GamepadState> padThisFrame;
+	// The pad's look motion not yet taken back by a cursor set.
+	POINT padCursorOffset = {0, 0};
 };

@@ -106,6 +106,10 @@ bool InputScript::ParseLine(const std::string& line, int lineNumber, std::string
 			return false;
 		}
 		command.kind = InputCommand::Kind::Move;
+	} else if (verb == "STICK" || verb == "TRIGGER" || verb == "PAD") {
+		if (!ParsePad(words, command, why)) {
+			return false;
+		}
 	} else if (verb == "CLOSE") {
 		if (words.size() != 2) {
 			why = "nothing may follow 'close'";
@@ -117,6 +121,37 @@ bool InputScript::ParseLine(const std::string& line, int lineNumber, std::string
 		return false;
 	}
 	commands.push_back(command);
+	return true;
+}
+
+// words[0] is the frame and words[1] the verb, both read already.
+bool InputScript::ParsePad(const std::vector<std::string>& words, InputCommand& command, std::string& why) {
+	const std::string verb = UpperCase(words[1]);
+	const std::string which = words.size() > 2 ? UpperCase(words[2]) : "";
+	if (verb == "PAD") {
+		if (words.size() != 4 || (which != "DOWN" && which != "UP") ||
+		    (UpperCase(words[3]) != "A" && UpperCase(words[3]) != "LB")) {
+			why = "expected 'pad down|up A|LB'";
+			return false;
+		}
+		command.kind = which == "DOWN" ? InputCommand::Kind::PadDown : InputCommand::Kind::PadUp;
+		command.shoulder = UpperCase(words[3]) == "LB";
+		return true;
+	}
+	const bool stick = verb == "STICK";
+	const size_t wordCount = stick ? 5 : 4;
+	const bool sideKnown = which == "LEFT" || which == "RIGHT";
+	const float low = stick ? -1.0f : 0.0f;
+	// Written so that NaN fails too.
+	const auto inRange = [low](float value) { return value >= low && value <= 1.0f; };
+	if (words.size() != wordCount || !sideKnown || !ReadNumber(words[3], command.x) || !inRange(command.x) ||
+	    (stick && (!ReadNumber(words[4], command.y) || !inRange(command.y)))) {
+		why = stick ? "expected 'stick left|right <x> <y>' with x and y from -1 to 1"
+		            : "expected 'trigger left|right <v>' with v from 0 to 1";
+		return false;
+	}
+	command.kind = stick ? InputCommand::Kind::Stick : InputCommand::Kind::Trigger;
+	command.right = which == "RIGHT";
 	return true;
 }
 
@@ -151,6 +186,19 @@ void InputScript::ApplyTo(ScriptedSystemBackend& backend) const {
 			break;
 		case InputCommand::Kind::Answer:
 			backend.QueueAnswer(command.yes ? IDYES : IDNO);
+			break;
+		case InputCommand::Kind::Stick:
+			backend.SetPadAxis(command.frame, command.right ? GamepadAxis::RightX : GamepadAxis::LeftX, command.x);
+			backend.SetPadAxis(command.frame, command.right ? GamepadAxis::RightY : GamepadAxis::LeftY, command.y);
+			break;
+		case InputCommand::Kind::Trigger:
+			backend.SetPadAxis(command.frame, command.right ? GamepadAxis::RightTrigger : GamepadAxis::LeftTrigger,
+			                   command.x);
+			break;
+		case InputCommand::Kind::PadDown:
+		case InputCommand::Kind::PadUp:
+			backend.SetPadButton(command.frame, command.shoulder ? GamepadButton::LeftShoulder : GamepadButton::A,
+			                     command.kind == InputCommand::Kind::PadDown);
 			break;
 		}
 	}

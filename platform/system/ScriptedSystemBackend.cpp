@@ -10,6 +10,14 @@ void ScriptedSystemBackend::SetKey(uint32_t at, int virtualKey, bool down) {
 
 void ScriptedSystemBackend::MoveCursor(uint32_t at, int dx, int dy) { motions.emplace(at, Motion{dx, dy}); }
 
+void ScriptedSystemBackend::SetPadAxis(uint32_t at, GamepadAxis axis, float value) {
+	padChanges.emplace(at, PadChange{true, axis, GamepadButton::A, value});
+}
+
+void ScriptedSystemBackend::SetPadButton(uint32_t at, GamepadButton button, bool down) {
+	padChanges.emplace(at, PadChange{false, GamepadAxis::LeftX, button, down ? 1.0f : 0.0f});
+}
+
 void ScriptedSystemBackend::CloseWindow(uint32_t at) { closes.emplace(at, true); }
 
 void ScriptedSystemBackend::QueueAnswer(int answer) { answers.push_back(answer); }
@@ -27,6 +35,15 @@ void ScriptedSystemBackend::ApplyDueInput() {
 		cursor.x += motions.begin()->second.dx;
 		cursor.y += motions.begin()->second.dy;
 		motions.erase(motions.begin());
+	}
+	while (!padChanges.empty() && padChanges.begin()->first <= frame) {
+		const PadChange change = padChanges.begin()->second;
+		if (change.isAxis) {
+			pad.SetAxis(change.axis, change.value);
+		} else {
+			pad.SetButton(change.button, change.value > 0.0f);
+		}
+		padChanges.erase(padChanges.begin());
 	}
 }
 
@@ -55,6 +72,11 @@ bool ScriptedSystemBackend::IsKeyDown(int virtualKey) {
 	ApplyDueInput();
 	const auto found = keysDown.find(virtualKey);
 	return found != keysDown.end() && found->second;
+}
+
+GamepadState ScriptedSystemBackend::Gamepad() {
+	ApplyDueInput();
+	return pad;
 }
 
 POINT ScriptedSystemBackend::CursorPosition() {

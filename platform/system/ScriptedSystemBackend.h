@@ -26,6 +26,9 @@ public:
 	// Scripting. Events of one frame apply in the order they were added.
 	void SetKey(uint32_t frame, int virtualKey, bool down);
 	void MoveCursor(uint32_t frame, int dx, int dy);
+	// A pad, plugged in from the start; axes are clamped to their range.
+	void SetPadAxis(uint32_t frame, GamepadAxis axis, float value);
+	void SetPadButton(uint32_t frame, GamepadButton button, bool down);
 	void CloseWindow(uint32_t frame);
 	// The answer (IDYES or IDNO) to the next Yes/No question; a question
 	// finding none queued gets No. OK boxes take no answer.
@@ -55,6 +58,7 @@ public:
 	void PumpMessages() override;
 	bool IsKeyDown(int virtualKey) override;
 	bool IsKeyHeld(int virtualKey) override { return IsKeyDown(virtualKey); }
+	GamepadState Gamepad() override;
 	POINT CursorPosition() override;
 	void SetCursorPosition(POINT position) override;
 	void SetCursorVisible(bool visible) override;
@@ -70,6 +74,12 @@ private:
 	struct Motion {
 		int dx, dy;
 	};
+	struct PadChange {
+		bool isAxis;
+		GamepadAxis axis;
+		GamepadButton button;
+		float value;  // the axis's, or 1 for a button down
+	};
 
 	void ApplyDueInput();
 
@@ -77,9 +87,11 @@ private:
 	std::multimap<uint32_t, KeyChange> keyChanges;
 	std::multimap<uint32_t, Motion> motions;
 	std::multimap<uint32_t, bool> closes;
+	std::multimap<uint32_t, PadChange> padChanges;
 	std::deque<int> answers;
 
 	std::map<int, bool> keysDown;
+	GamepadState pad;
 	POINT cursor = START_CURSOR;
 	bool cursorVisible = true;
 

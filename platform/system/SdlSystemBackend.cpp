@@ -35,6 +35,31 @@ int VirtualKeyOfButton(Uint8 button) {
 	return button == SDL_BUTTON_RIGHT ? VK_RBUTTON : 0;
 }
 
+// The game's axes and buttons by SDL's; false for those it does not map.
+bool PadAxisOf(Uint8 sdlAxis, GamepadAxis& axis) {
+	switch (sdlAxis) {
+	case SDL_CONTROLLER_AXIS_LEFTX: axis = GamepadAxis::LeftX; return true;
+	case SDL_CONTROLLER_AXIS_LEFTY: axis = GamepadAxis::LeftY; return true;
+	case SDL_CONTROLLER_AXIS_RIGHTX: axis = GamepadAxis::RightX; return true;
+	case SDL_CONTROLLER_AXIS_RIGHTY: axis = GamepadAxis::RightY; return true;
+	case SDL_CONTROLLER_AXIS_TRIGGERLEFT: axis = GamepadAxis::LeftTrigger; return true;
+	case SDL_CONTROLLER_AXIS_TRIGGERRIGHT: axis = GamepadAxis::RightTrigger; return true;
+	default: return false;
+	}
+}
+
+bool PadButtonOf(Uint8 sdlButton, GamepadButton& button) {
+	if (sdlButton == SDL_CONTROLLER_BUTTON_A) {
+		button = GamepadButton::A;
+		return true;
+	}
+	if (sdlButton == SDL_CONTROLLER_BUTTON_LEFTSHOULDER) {
+		button = GamepadButton::LeftShoulder;
+		return true;
+	}
+	return false;
+}
+
 // SDL's X11 message box picks its fonts for the current locale, and the
 // questions are Japanese: without a UTF-8 locale they come out as garbage.
 void PreferUtf8Locale() {
@@ -54,6 +79,30 @@ void PreferUtf8Locale() {
 
 }  // namespace
 
+bool SdlSystemBackend::EnableGamepads() {
+	if (gamepadsEnabled) {
+		return true;
+	}
+	if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) {
+		return false;
+	}
+	gamepadsEnabled = true;
+	return true;
+}
+
+void SdlSystemBackend::DisableGamepads() {
+	if (!gamepadsEnabled) {
+		return;
+	}
+	for (const auto& [id, controller] : controllers) {
+		SDL_GameControllerClose(controller);
+		pads.Disconnect(id);
+	}
+	controllers.clear();
+	SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
+	gamepadsEnabled = false;
+}
+
 void SdlSystemBackend::PumpMessages() {
 	if (SDL_WasInit(SDL_INIT_VIDEO) == 0) {
 		return;
@@ -70,6 +119,13 @@ void SdlSystemBackend::PumpMessages() {
 		case SDL_MOUSEBUTTONDOWN:
 		case SDL_MOUSEBUTTONUP:
 			HandleInputEvent(event);
+			break;
+		case SDL_CONTROLLERDEVICEADDED:
+		case SDL_CONTROLLERDEVICEREMOVED:
+		case SDL_CONTROLLERAXISMOTION:
+		case SDL_CONTROLLERBUTTONDOWN:
+		case SDL_CONTROLLERBUTTONUP:
+			HandlePadEvent(event);
 			break;
 		case SDL_QUIT:
 			// A terminal's Ctrl+C or the session ending: ask as a close would,
@@ -113,6 +169,52 @@ void SdlSystemBackend::HandleInputEvent(const SDL_Event& event) {
 		latch.Press(virtualKey);
 	} else {
 		latch.Release(virtualKey);
+	}
+}
+
+void SdlSystemBackend::HandlePadEvent(const SDL_Event& event) {
+	if (!gamepadsEnabled) {
+		return;
+	}
+	switch (event.type) {
+	case SDL_CONTROLLERDEVICEADDED: {
+		// which is a device index here; every later event names the instance.
+		SDL_GameController* controller = SDL_GameControllerOpen(event.cdevice.which);
+		if (controller == nullptr) {
+			return;
+		}
+		const SDL_JoystickID id = SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(controller));
+		if (!controllers.emplace(id, controller).second) {
+			SDL_GameControllerClose(controller);  // plugged-in twice over: opened already
+			return;
+		}
+		pads.Connect(id);
+		break;
+	}
+	case SDL_CONTROLLERDEVICEREMOVED: {
+		const auto found = controllers.find(event.cdevice.which);
+		if (found != controllers.end()) {
+			SDL_GameControllerClose(found->second);
+			controllers.erase(found);
+		}
+		pads.Disconnect(event.cdevice.which);
+		break;
+	}
+	case SDL_CONTROLLERAXISMOTION: {
+		GamepadAxis axis;
+		if (PadAxisOf(event.caxis.axis, axis)) {
+			// -32768 to 32767, triggers 0 to 32767: full at 32767 either way.
+			pads.SetAxis(event.caxis.which, axis, static_cast<float>(event.caxis.value) / 32767.0f);
+		}
+		break;
+	}
+	default: {
+		GamepadButton button;
+		if (PadButtonOf(event.cbutton.button, button)) {
+			pads.SetButton(event.cbutton.which, button, event.type == SDL_CONTROLLERBUTTONDOWN);
+		}
+		break;
+	}
 	}
 }
 
@@ -224,6 +326,7 @@ int SdlSystemBackend::ShowMessageBox(HWND owner, const std::string& text, const 
 	// window, and presses made to answer it are not the game's.
 	SDL_ResetKeyboard();
 	latch.Reset();
+	pads.DropPresses();
 	if (!shown || pressed < 0) {
 		return defaultAnswer;
 	}

@@ -11,17 +11,34 @@
 // impossible) and reports the last position set plus the motion since,
 // which is what a game that re-centres the cursor every frame reads on
 // Windows.
+//
+// Game pads are SDL game controllers, opened as they are plugged in once
+// EnableGamepads has been called; their events feed a GamepadLatch.
 
+#include "platform/system/GamepadLatch.h"
 #include "platform/system/InputLatch.h"
 #include "platform/system/SystemBackend.h"
 
 #include <SDL.h>
 
+#include <map>
+
 class SdlSystemBackend : public SystemBackend {
 public:
+	SdlSystemBackend() = default;
+	~SdlSystemBackend() override { DisableGamepads(); }
+	SdlSystemBackend(const SdlSystemBackend&) = delete;
+	SdlSystemBackend& operator=(const SdlSystemBackend&) = delete;
+
+	// Starts SDL's game-controller subsystem; the pads already plugged in
+	// arrive as plug-in events. False with SDL's reason when it cannot start.
+	bool EnableGamepads();
+	void DisableGamepads();
+
 	void PumpMessages() override;
 	bool IsKeyDown(int virtualKey) override;
 	bool IsKeyHeld(int virtualKey) override { return latch.IsHeld(virtualKey); }
+	GamepadState Gamepad() override { return pads.Take(); }
 	POINT CursorPosition() override;
 	void SetCursorPosition(POINT position) override;
 	void SetCursorVisible(bool visible) override;
@@ -32,9 +49,13 @@ public:
 private:
 	void HandleWindowEvent(const SDL_WindowEvent& event, bool& closePosted);
 	void HandleInputEvent(const SDL_Event& event);
+	void HandlePadEvent(const SDL_Event& event);
 	void SetRelativeMode(bool relative);
 
 	InputLatch latch;
+	GamepadLatch pads;
+	bool gamepadsEnabled = false;
+	std::map<SDL_JoystickID, SDL_GameController*> controllers;
 	bool relativeMode = false;
 	POINT relativeBase = {0, 0};   // the last position set, or where relative mode began
 	POINT relativeMotion = {0, 0};  // motion since relativeBase

@@ -1,9 +1,10 @@
 #pragma once
 // Everything the outside world feeds the game — window close and size,
-// key and button state, the cursor, message-box answers, the clock and
-// sleep — comes through one SystemBackend. SdlSystemBackend is the desktop;
+// key and button state, game pads, the cursor, message-box answers, the
+// clock and sleep — comes through one SystemBackend. SdlSystemBackend is the desktop;
 // ScriptedSystemBackend plays a script for tests and the headless runner.
 
+#include "platform/system/GamepadState.h"
 #include "platform/system/WinTypes.h"
 
 #include <string>
@@ -20,6 +21,10 @@ public:
 	// Whether the key is held now, without taking a press that IsKeyDown
 	// would still report: for recorders, which must not steal the game's taps.
 	virtual bool IsKeyHeld(int virtualKey) = 0;
+
+	// The pads as one, with a button pressed or a trigger pulled since the
+	// last call still pressed; all at rest where there is none.
+	virtual GamepadState Gamepad() { return GamepadState{}; }
 
 	// Desktop coordinates.
 	virtual POINT CursorPosition() = 0;
