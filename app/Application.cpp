@@ -65,8 +65,9 @@ bool Application::InitWindow(HINSTANCE moduleInstance, int32_t width, int32_t he
 	}
 	timeBeginPeriod(1);
 
-	const bool fullScreen = MessageBoxA(window, FULL_SCREEN_QUESTION, CONFIRM_CAPTION,
-	                                    MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+	const bool fullScreen = settings.fullScreen ? *settings.fullScreen
+	                                            : MessageBoxA(window, FULL_SCREEN_QUESTION, CONFIRM_CAPTION,
+	                                                          MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 
 	GraphicsDevice& graphics = GraphicsDevice::Get();
 	if (!graphics.Init(window, clientWidth, clientHeight, D3DFMT_X8R8G8B8, fullScreen)) {

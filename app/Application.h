@@ -5,6 +5,7 @@
 
 #include "app/FrameClock.h"
 #include "app/FrameTiming.h"
+#include "app/GameSettings.h"
 #include "app/PlainShader.h"
 #include "platform/math/D3DXMath.h"
 #include "platform/system/Win32.h"
@@ -75,6 +76,8 @@ public:
 	float viewPitch = 0.0f;  // degrees
 	float viewYaw = 0.0f;    // degrees
 	bool battleFailed = false;
+	// The command line's choices, made before InitWindow.
+	GameSettings settings;
 
 private:
 	Application() = default;

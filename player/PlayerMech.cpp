@@ -39,6 +39,8 @@ constexpr int32_t CONTACT_MARGIN = 5;
 constexpr float CONTACT_RATE = 100.0f;
 // The smoke puffs from under the robot.
 constexpr float SMOKE_DROP = 15.0f;
+// Cursor pixels per degree of turn at the default sensitivity.
+constexpr float LOOK_PIXELS_PER_DEGREE = 7.0f;
 // The cursor rests this far above the client area's centre.
 constexpr int CURSOR_CENTRE_RAISE = 48;
 
@@ -92,7 +94,9 @@ void PlayerMech::Initialise() {
 	aimPitch = 25.0f;
 	plasmaArmAngle = -25.0f;
 	fireCooldown = 0;
-	lookSensitivity = 7.0f;
+	const GameSettings& settings = Application::Get().settings;
+	lookSensitivity = LOOK_PIXELS_PER_DEGREE / settings.lookSensitivity;
+	invertLook = settings.invertLook;
 	moving = false;
 	moveDir = MOVE_FORWARD;
 	verticalSpeed = 0.0f;
@@ -254,6 +258,9 @@ void PlayerMech::Look() {
 	GetCursorPos(&cursorPos);
 	lookDeltaX = static_cast<float>(cursorPos.x - cursorCentre.x) / lookSensitivity;
 	lookDeltaY = static_cast<float>(cursorPos.y - cursorCentre.y) / lookSensitivity;
+	if (invertLook) {
+		lookDeltaY = -lookDeltaY;
+	}
 	ResetCursor();
 	if (lookDeltaX < 0.0f || lookDeltaX > 0.0f) {
 		Turn(lookDeltaX);

@@ -68,6 +68,7 @@ public:
 	PlasmaLauncher plasma;
 	D3DXVECTOR3 moveDirs[4];
 	float lookSensitivity = 7.0f;
+	bool invertLook = false;
 	bool moving = false;
 	int32_t moveDir = MOVE_FORWARD;
 	float verticalSpeed = 0.0f;

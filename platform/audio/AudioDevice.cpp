@@ -57,7 +57,25 @@ bool AudioDevice::MakeCurrent(ALCdevice* openedDevice, const ALCint* attributes)
 	++generation;
 	alDistanceModel(AL_INVERSE_DISTANCE_CLAMPED);
 	CentreListener();
+	listenerGain = 1.0f;
+	ApplyListenerGain();
 	return true;
+}
+
+void AudioDevice::SetListenerGain(float gain) {
+	listenerGain = gain;
+	ApplyListenerGain();
+}
+
+void AudioDevice::SetMuted(bool mute) {
+	muted = mute;
+	ApplyListenerGain();
+}
+
+void AudioDevice::ApplyListenerGain() const {
+	if (context != nullptr) {
+		alListenerf(AL_GAIN, muted ? 0.0f : listenerGain);
+	}
 }
 
 bool AudioDevice::OpenLoopback(int sampleRate) {

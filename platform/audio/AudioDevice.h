@@ -46,6 +46,13 @@ public:
 	void RenderLoopback(float* out, int frames);
 	void Close(bool reopenOnFirstUse);
 
+	// The listener's gain, as the primary buffer's volume sets it; a new
+	// device starts at 1. Muted, the listener hears nothing whatever it is
+	// set to, on this device and any opened later.
+	void SetListenerGain(float gain);
+	void SetMuted(bool muted);
+	bool Muted() const { return muted; }
+
 	// A free source for owner. When the pool is full, one whose sound has
 	// ended is reclaimed, else the oldest one-shot is cut short; 0 when every
 	// source loops.
@@ -67,6 +74,7 @@ private:
 
 	bool MakeCurrent(ALCdevice* openedDevice, const ALCint* attributes);
 	static void CentreListener();
+	void ApplyListenerGain() const;
 	struct PooledSource {
 		ALuint source;
 		AudioVoice* owner;
@@ -82,6 +90,8 @@ private:
 	bool reopenAllowed = true;
 	bool openFailed = false;
 	uint32_t generation = 0;
+	float listenerGain = 1.0f;
+	bool muted = false;
 	std::vector<PooledSource> sources;
 	uint64_t handOuts = 0;
 	std::vector<AudioVoice*> voices;

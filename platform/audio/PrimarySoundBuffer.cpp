@@ -93,7 +93,8 @@ HRESULT PrimarySoundBuffer::SetVolume(LONG requested) {
 	}
 	volume = requested;
 	if (IsAlive()) {
-		alListenerf(AL_GAIN, requested <= DSBVOLUME_MIN ? 0.0f : std::pow(10.0f, static_cast<float>(requested) / 2000.0f));
+		AudioDevice::Get().SetListenerGain(
+			requested <= DSBVOLUME_MIN ? 0.0f : std::pow(10.0f, static_cast<float>(requested) / 2000.0f));
 	}
 	return DS_OK;
 }
