@@ -12,6 +12,9 @@ packages=(
 	xvfb x11-utils xdotool clang
 	# llvm-symbolizer: file and line in the sanitizers' reports
 	llvm
+	# the install and package checks: desktop entry and metainfo validators,
+	# strace for the files the installed game opens, file for cpack's DEB
+	desktop-file-utils appstream strace file
 )
 
 missing=()
