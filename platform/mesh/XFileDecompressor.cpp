@@ -27,6 +27,15 @@ XFileDecompressor::XFileDecompressor(size_t maxBytes_) : maxBytes(maxBytes_) {}
 
 bool XFileDecompressor::Inflate(std::span<const uint8_t> body, std::vector<uint8_t>& inflated, std::string& why) const {
 	inflated.clear();
+	if (!InflateBlocks(body, inflated, why)) {
+		inflated = std::vector<uint8_t>();
+		return false;
+	}
+	return true;
+}
+
+bool XFileDecompressor::InflateBlocks(std::span<const uint8_t> body, std::vector<uint8_t>& inflated,
+                                      std::string& why) const {
 	if (body.size() < SIZE_FIELD_BYTES) {
 		why = "compressed X file is truncated before its size";
 		return false;
@@ -64,7 +73,6 @@ bool XFileDecompressor::Inflate(std::span<const uint8_t> body, std::vector<uint8
 		}
 		const std::span<const uint8_t> deflated = body.subspan(offset + SIGNATURE_BYTES, packedSize - SIGNATURE_BYTES);
 		if (!InflateBlock(deflated, blockSize, inflated, why)) {
-			inflated.clear();
 			return false;
 		}
 		offset += packedSize;

@@ -16,11 +16,13 @@ public:
 	// maxBytes caps the inflated file, header included.
 	explicit XFileDecompressor(size_t maxBytes);
 
-	// body starts after the 16-byte header; body inflates to what follows
-	// the header of the equivalent uncompressed file.
+	// body starts after the 16-byte header and inflates to what follows the
+	// header of the equivalent uncompressed file; on failure inflated is
+	// left empty and why says what was wrong.
 	bool Inflate(std::span<const uint8_t> body, std::vector<uint8_t>& inflated, std::string& why) const;
 
 private:
+	bool InflateBlocks(std::span<const uint8_t> body, std::vector<uint8_t>& inflated, std::string& why) const;
 	static bool InflateBlock(std::span<const uint8_t> deflated, size_t size, std::vector<uint8_t>& inflated,
 	                         std::string& why);
 

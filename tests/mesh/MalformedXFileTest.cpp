@@ -3,6 +3,7 @@
 
 #include "XFileSamples.h"
 
+#include "platform/mesh/XFileDecompressor.h"
 #include "platform/mesh/XFileParser.h"
 
 #include <gtest/gtest.h>
@@ -196,6 +197,21 @@ TEST(MalformedXFile, BrokenCompressedFilesAreRefusedWithAReason) {
 	EXPECT_NE(reason(20, {63, 0}).find("more than"), std::string::npos);
 	// Block type 3 does not exist in DEFLATE.
 	EXPECT_NE(reason(26, {uint8_t(good[26] | 0x06)}).find("corrupt"), std::string::npos);
+}
+
+TEST(MalformedXFile, FailedInflationKeepsNothing) {
+	// Two whole blocks, then the file stops short of its stated size.
+	const std::vector<uint8_t> file = xsamples::Mszip(Bytes(xsamples::QUAD_AND_TRIANGLE), 64);
+	const size_t afterFirst = 20 + 4 + (file[22] | (file[23] << 8));
+	const size_t afterSecond = afterFirst + 4 + (file[afterFirst + 2] | (file[afterFirst + 3] << 8));
+	const std::span<const uint8_t> body(file.data() + 16, afterSecond - 16);
+	std::vector<uint8_t> inflated = {1, 2, 3};
+	std::string why;
+	EXPECT_FALSE(XFileDecompressor(1u << 20).Inflate(body, inflated, why));
+	EXPECT_NE(why.find("ends before"), std::string::npos) << why;
+	EXPECT_TRUE(inflated.empty());
+	ASSERT_TRUE(XFileDecompressor(1u << 20).Inflate(std::span<const uint8_t>(file).subspan(16), inflated, why)) << why;
+	EXPECT_EQ(Bytes(std::string(xsamples::QUAD_AND_TRIANGLE).substr(16)), inflated);
 }
 
 TEST(MalformedXFile, DamagedCompressedFilesNeverCrash) {
