@@ -50,7 +50,9 @@ bool FindEntryIgnoringCase(const fs::path& folder, const std::string& component,
 
 std::string FindDataRoot(const std::string& executableFolder) {
 	fs::path found;
-	if (FindEntryIgnoringCase(executableFolder, "data", found) || FindEntryIgnoringCase(executableFolder, "Shader", found)) {
+	const bool built = FindEntryIgnoringCase(executableFolder, "data", found) ||
+	                   FindEntryIgnoringCase(executableFolder, "Shader", found);
+	if (built) {
 		return executableFolder;
 	}
 	// An installed game: bin/vortane beside share/vortane/.
