@@ -4,7 +4,9 @@ vortane-effect 1
 // cover, speculars are cut into crisp highlights and metal reflects the
 // hall around it; emissive parts and strong highlights also go to the glow
 // target (output 1). "OutlineTech" draws the back faces of a slightly
-// inflated copy, which leaves a line around the silhouette.
+// inflated copy, which leaves a line around the silhouette. "DepthTech"
+// writes depth alone, with the same position as "Tech" to the last bit: laid
+// down first, it lets "Tech" shade only the fragment that ends up in view.
 
 float4x4 mW;
 float4x4 mV;
@@ -100,6 +102,7 @@ float LightVisibility(vec4 lightPosition, float facing) {
 >>>
 
 vertex ToonVS <<<
+invariant gl_Position;
 out vec3 worldPosition;
 out vec3 worldNormal;
 out vec2 uv;
@@ -172,6 +175,19 @@ void main() {
 }
 >>>
 
+vertex DepthVS <<<
+invariant gl_Position;
+void main() {
+	vec4 world = vec4(inPosition.xyz, 1.0) * mW;
+	gl_Position = world * mV * mP;
+}
+>>>
+
+fragment DepthFS <<<
+void main() {
+}
+>>>
+
 vertex OutlineVS <<<
 void main() {
 	vec4 world = vec4(inPosition.xyz, 1.0) * mW;
@@ -213,5 +229,16 @@ technique OutlineTech {
 		CullMode = CW;
 		ZEnable = True;
 		ZWriteEnable = True;
+	}
+}
+
+technique DepthTech {
+	pass P0 {
+		VertexShader = DepthVS;
+		FragmentShader = DepthFS;
+		CullMode = CCW;
+		ZEnable = True;
+		ZWriteEnable = True;
+		ColorWriteEnable = 0;
 	}
 }

@@ -7,6 +7,7 @@
 #include "platform/gpu/GpuHooks.h"
 #include "platform/image/Image.h"
 #include "platform/system/Win32.h"
+#include "render/CharacterPixelScope.h"
 #include "render/DrawPhaseProfiler.h"
 #include "scene/SceneBase.h"
 #include "scene/SceneManager.h"
@@ -346,6 +347,7 @@ int HeadlessRunner::Run(std::ostream& out, std::ostream& errors) {
 	setenv("ALSOFT_DRIVERS", "null", 0);
 
 	SetPixelWorkEnabled(!options.noRender);
+	CharacterPixelScope::SetStageOnly(options.stageOnly);
 	script.ApplyTo(backend);
 	backend.SetRealTime(options.realTime);
 	SetSystemBackend(&input);
@@ -394,6 +396,7 @@ int HeadlessRunner::Run(std::ostream& out, std::ostream& errors) {
 	application.SetCloseObserver(nullptr);
 	SetPresentHook(nullptr);
 	SetPixelWorkEnabled(true);
+	CharacterPixelScope::SetStageOnly(false);
 	DrawPhaseProfiler::SetEnabled(false);
 	SetSystemBackend(nullptr);
 	return exitCode;

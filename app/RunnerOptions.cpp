@@ -38,7 +38,7 @@ bool ParseShot(const std::string& text, ShotRequest& shot, std::string& why) {
 }  // namespace
 
 const char* RunnerOptions::Usage() {
-	return "usage: vortane-run [--frames N] [--realtime] [--input FILE] [--shot N:PATH.png]... [--seed S] [--json] [--trace FILE] [--trace-scenes] [--no-render] [--record FILE] [--autopilot [--battles N] [--battle-log]] [--frame-log FILE [--phases N]] [--picture-every N] [--pictures-from F]";
+	return "usage: vortane-run [--frames N] [--realtime] [--input FILE] [--shot N:PATH.png]... [--seed S] [--json] [--trace FILE] [--trace-scenes] [--no-render] [--record FILE] [--autopilot [--battles N] [--battle-log]] [--frame-log FILE [--phases N]] [--picture-every N] [--pictures-from F] [--stage-only]";
 }
 
 bool RunnerOptions::Parse(const std::vector<std::string>& arguments, RunnerOptions& options, std::string& why) {
@@ -112,6 +112,8 @@ bool RunnerOptions::Parse(const std::vector<std::string>& arguments, RunnerOptio
 				why = "--pictures-from wants a whole number, got '" + arguments[i] + "'";
 				return false;
 			}
+		} else if (argument == "--stage-only") {
+			options.stageOnly = true;
 		} else if (argument == "--trace-scenes") {
 			options.traceScenes = true;
 		} else {

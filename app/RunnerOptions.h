@@ -4,6 +4,7 @@
 //               [--seed S] [--json] [--trace FILE] [--trace-scenes] [--no-render]
 //               [--record FILE] [--autopilot [--battles N] [--battle-log]]
 //               [--frame-log FILE [--phases N]] [--picture-every N] [--pictures-from F]
+//               [--stage-only]
 
 #include <cstdint>
 #include <optional>
@@ -36,6 +37,8 @@ struct RunnerOptions {
 	// on a slow machine: all but every Nth, and all before frame F.
 	uint32_t pictureEvery = 1;
 	uint32_t picturesFrom = 0;
+	// The enemies, the shots and the effects play but leave no pixels.
+	bool stageOnly = false;
 
 	// Whether frame (counted from 0) draws its picture.
 	bool Pictured(uint32_t frame) const { return frame >= picturesFrom && frame % pictureEvery == 0; }

@@ -377,6 +377,14 @@ void Boss_Tank::Draw(PlayerMech&) {
 	plasma.Draw();
 }
 
+void Boss_Tank::DrawDepth() const {
+	if (deathTimer < WRECK_FRAMES) {
+		DrawPartDepth(op, MODEL_BOSS_OP);
+		DrawPartDepth(partMatrixB, MODEL_BOSS_GUN_ARM);
+		DrawPartDepth(partMatrixA, MODEL_BOSS_PLASMA_ARM);
+	}
+}
+
 void Boss_Tank::DrawParts() const {
 	DrawPart(op, MODEL_BOSS_OP);
 	DrawPart(partMatrixB, MODEL_BOSS_GUN_ARM);

@@ -33,6 +33,7 @@ public:
 	void ApplyGravity() override;
 	void OnHit(const D3DXVECTOR3& point) override;
 	void DrawShadow() override;
+	void DrawDepth() const override;
 	void UpdatePose() override;
 	void Think(PlayerMech& player) override;
 

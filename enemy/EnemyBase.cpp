@@ -141,6 +141,15 @@ void EnemyBase::DrawPart(const D3DXMATRIX& partWorld, int modelSlot) {
 	shader.DrawOutline(model, ENEMY_OUTLINE_SIZE, ENEMY_OUTLINE_COLOR);
 }
 
+void EnemyBase::DrawPartDepth(const D3DXMATRIX& partWorld, int modelSlot) {
+	if (modelTable == nullptr) {
+		return;
+	}
+	ModelShader& shader = Application::Get().modelShader;
+	shader.SetWorld(partWorld);
+	shader.DrawDepth((*modelTable)[modelSlot]);
+}
+
 void EnemyBase::DrawPartShadow(const D3DXMATRIX& partWorld, int modelSlot) {
 	if (modelTable == nullptr) {
 		return;

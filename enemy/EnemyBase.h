@@ -39,6 +39,9 @@ public:
 	// Called after the attacker has taken its hit points.
 	virtual void OnHit(const D3DXVECTOR3& point);
 	virtual void DrawShadow();
+	// The parts' depth alone, before the scene is shaded; exactly the parts
+	// Draw will shade this frame (none here).
+	virtual void DrawDepth() const {}
 	virtual void UpdatePose();
 	virtual void MoveWithWalls();
 	virtual void Think(PlayerMech& player);
@@ -50,6 +53,7 @@ public:
 	// An enemy part: toon-shaded, then outlined in red; and into the shadow map.
 	static void DrawPart(const D3DXMATRIX& partWorld, int modelSlot);
 	static void DrawPartShadow(const D3DXMATRIX& partWorld, int modelSlot);
+	static void DrawPartDepth(const D3DXMATRIX& partWorld, int modelSlot);
 
 	D3DXVECTOR3 Position() const { return D3DXVECTOR3(world._41, world._42, world._43); }
 	void SetPosition(const D3DXVECTOR3& position);

@@ -119,6 +119,12 @@ void Missile::Draw(PlayerMech&) {
 	}
 }
 
+void Missile::DrawDepth() const {
+	if (exists && alive) {
+		DrawPartDepth(world, MODEL_BOSS_MISSILE);
+	}
+}
+
 void Missile::DrawShadow() {
 	if (alive) {
 		DrawPartShadow(world, MODEL_BOSS_MISSILE);

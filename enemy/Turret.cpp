@@ -261,6 +261,13 @@ void Turret::Draw(PlayerMech&) {
 	gun.DrawGun();
 }
 
+void Turret::DrawDepth() const {
+	if (alive) {
+		DrawPartDepth(world, MODEL_TURRET);
+		DrawPartDepth(gun.gunMatrix, MODEL_TURRET_GUN);
+	}
+}
+
 void Turret::DrawShadow() {
 	DrawPartShadow(world, MODEL_TURRET);
 	DrawPartShadow(gun.gunMatrix, MODEL_TURRET_GUN);

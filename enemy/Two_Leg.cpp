@@ -433,6 +433,16 @@ void Two_Leg::Draw(PlayerMech&) {
 	DrawEffects();
 }
 
+void Two_Leg::DrawDepth() const {
+	if (deathTimer < WALKER_WRECK_FRAMES) {
+		DrawPartDepth(world, MODEL_WALKER_BODY);
+		DrawPartDepth(leftUpper, MODEL_WALKER_LEFT_UPPER);
+		DrawPartDepth(rightUpper, MODEL_WALKER_RIGHT_UPPER);
+		DrawPartDepth(leftLower, MODEL_WALKER_LEFT_LOWER);
+		DrawPartDepth(rightLower, MODEL_WALKER_RIGHT_LOWER);
+	}
+}
+
 void Two_Leg::DrawEffects() {
 	bomb.DrawCurrent();
 	muzzleFlash.DrawCurrent();

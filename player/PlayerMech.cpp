@@ -4,6 +4,7 @@
 #include "enemy/EnemyBase.h"
 #include "player/Ammo.h"
 #include "player/MapCollision.h"
+#include "render/CharacterPixelScope.h"
 #include "render/ModelTable.h"
 #include "render/StageObject.h"
 #include "scene/SceneManager.h"
@@ -373,6 +374,7 @@ void PlayerMech::Draw() {
 			shader.DrawModel((*modelTable)[MechPose::PartModel(part)]);
 		}
 	}
+	const CharacterPixelScope shotsAndEffects;
 	for (const Ammo* shot : shots) {
 		shot->Draw();
 	}
@@ -387,6 +389,17 @@ void PlayerMech::Draw() {
 		effect->Draw();
 	}
 	sparkBlue.DrawCurrent();
+}
+
+void PlayerMech::DrawDepth() const {
+	if (modelTable == nullptr) {
+		return;
+	}
+	ModelShader& shader = Application::Get().modelShader;
+	for (int part = 0; part < PLAYER_PART_COUNT; ++part) {
+		shader.SetWorld(pose.PartMatrix(part, world));
+		shader.DrawDepth((*modelTable)[MechPose::PartModel(part)]);
+	}
 }
 
 void PlayerMech::DrawShadow() const {

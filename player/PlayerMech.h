@@ -47,6 +47,9 @@ public:
 	void Initialise();
 	void Update();
 	void Draw();
+	// The parts' depth alone, laid down before the scene is shaded: the robot
+	// stands in front of much of the stage.
+	void DrawDepth() const;
 	void DrawShadow() const;
 	void DrawHud() const;
 	void Release();

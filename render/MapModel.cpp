@@ -39,3 +39,9 @@ void MapModel::Draw() const {
 	shader.SetWorld(world);
 	shader.DrawModel(model);
 }
+
+void MapModel::DrawDepth() const {
+	ModelShader& shader = Application::Get().modelShader;
+	shader.SetWorld(world);
+	shader.DrawDepth(model);
+}

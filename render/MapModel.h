@@ -19,6 +19,9 @@ public:
 	void Release();
 	// Toon-shaded with the world matrix, without outline.
 	void Draw() const;
+	// Its depth alone, before Draw: the map hides much of itself, and the
+	// toon shading then runs once a pixel instead of once a layer.
+	void DrawDepth() const;
 
 	// Sets the world scale and fills the scene manager's face-normal table;
 	// defined with the map collision code.

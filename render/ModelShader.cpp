@@ -106,6 +106,21 @@ void ModelShader::DrawSubsets(const Model& model) {
 	}
 }
 
+void ModelShader::DrawDepth(const Model& model) {
+	EndBatch();
+	if (effect == nullptr || model.mesh == nullptr) {
+		return;
+	}
+	effect->SetTechnique("DepthTech");
+	effect->Begin(nullptr, 0);
+	effect->BeginPass(0);
+	for (int32_t i = 0; i < int32_t(model.materialCount); ++i) {
+		model.mesh->DrawSubset(DWORD(i));
+	}
+	effect->EndPass();
+	effect->End();
+}
+
 void ModelShader::DrawOutline(const Model& model, float size, const float* color) {
 	EndBatch();
 	if (effect == nullptr) {

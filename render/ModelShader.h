@@ -30,6 +30,9 @@ public:
 	// device; nothing drawn differs from DrawModel's.
 	void DrawBatched(const Model& model);
 	void EndBatch();
+	// Every subset with "DepthTech": depth alone, exactly where "Tech" will
+	// put it, so that a later DrawModel shades only what stays in view.
+	void DrawDepth(const Model& model);
 	// Every subset with "OutlineTech": size in world units, color 4 floats.
 	void DrawOutline(const Model& model, float size, const float* color);
 	void Release();

@@ -61,4 +61,10 @@ void StageObject::Draw() const {
 	shader.DrawModel(model);
 }
 
+void StageObject::DrawDepth() const {
+	ModelShader& shader = Application::Get().modelShader;
+	shader.SetWorld(world);
+	shader.DrawDepth(model);
+}
+
 void StageObject::Release() { model.Release(); }

@@ -19,6 +19,8 @@ public:
 	void Update();
 	// Toon-shaded with the world matrix, without outline.
 	void Draw() const;
+	// Its depth alone, before the scene is shaded.
+	void DrawDepth() const;
 	D3DXVECTOR3 GetVelocity() const { return velocity; }
 	void Release();
 

@@ -8,6 +8,7 @@
 #include "enemy/Turret.h"
 #include "enemy/Two_Leg.h"
 #include "player/MapCollision.h"
+#include "render/CharacterPixelScope.h"
 #include "render/DrawPhaseProfiler.h"
 #include "render/ModelTable.h"
 #include "render/StageObject.h"
@@ -230,6 +231,7 @@ void CGame::Draw() {
 	BeginShadowPass();
 	player.DrawShadow();
 	if (sceneManager != nullptr) {
+		const CharacterPixelScope enemies;
 		for (EnemyBase* enemy : sceneManager->enemies) {
 			enemy->DrawShadow();
 		}
@@ -333,14 +335,37 @@ void CGame::DrawMainPass() {
 	if (sceneManager == nullptr) {
 		return;
 	}
+	DrawDepthFirst();
 	sceneManager->map.Draw();
 	player.Draw();
-	for (EnemyBase* enemy : sceneManager->enemies) {
-		enemy->Draw(player);
+	{
+		const CharacterPixelScope enemies;
+		for (EnemyBase* enemy : sceneManager->enemies) {
+			enemy->Draw(player);
+		}
 	}
 	for (const StageObject* object : sceneManager->stageObjects) {
 		object->Draw();
 	}
+}
+
+// The depth of every model the main pass shades, laid down before any is
+// shaded: each pixel then runs the toon shading once, for the surface that
+// ends up in view, instead of once for every layer drawn over it. Only what
+// the draws below shade the same whatever their game work belongs here:
+// depth with nothing shaded over it would punch a hole in the picture.
+void CGame::DrawDepthFirst() const {
+	player.DrawDepth();
+	{
+		const CharacterPixelScope enemies;
+		for (const EnemyBase* enemy : sceneManager->enemies) {
+			enemy->DrawDepth();
+		}
+	}
+	for (const StageObject* object : sceneManager->stageObjects) {
+		object->DrawDepth();
+	}
+	sceneManager->map.DrawDepth();
 }
 
 void CGame::DrawGlow() {

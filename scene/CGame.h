@@ -38,6 +38,7 @@ public:
 	void BeginFrame();
 	void BeginShadowPass();
 	void EndShadowPass();
+	void DrawDepthFirst() const;
 	void DrawMainPass();
 	void DrawGlow();
 	void DrawOverlay();

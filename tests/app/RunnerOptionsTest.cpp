@@ -78,6 +78,10 @@ TEST(RunnerOptions, PicksTheFramesThatDrawTheirPictures) {
 	EXPECT_FALSE(options.Pictured(99));
 	EXPECT_FALSE(options.Pictured(100));  // not a multiple of 3
 	EXPECT_TRUE(options.Pictured(102));
+	EXPECT_FALSE(options.stageOnly);
+	ASSERT_TRUE(Parse({"--stage-only", "--shot", "1:t.png"}, options, why)) << why;
+	EXPECT_TRUE(options.stageOnly);
+	EXPECT_TRUE(options.Pictured(1));
 }
 
 TEST(FrameStats, MedianAndNearestRankP95) {

@@ -13,6 +13,7 @@
 #include "player/Ammo.h"
 #include "player/MapCollision.h"
 #include "player/PlasmaLauncher.h"
+#include "render/CharacterPixelScope.h"
 #include "tests/player/PlayerTestSupport.h"
 
 #include <algorithm>
@@ -224,6 +225,30 @@ TEST_F(EnemyViewTest, WalkersCloseInAndFireRedShotsWithMuzzleFlashes) {
 	}
 	left->projectiles = shots[0];
 	right->projectiles = shots[1];
+}
+
+// The timedemo's stage-only view: the walkers, their shots and flashes and
+// their shadows all leave the picture, and what remains is exactly the
+// battle drawn without them.
+TEST_F(EnemyViewTest, TheStageOnlyViewIsTheBattleDrawnWithoutItsCharacters) {
+	StandRobot(-165.0f, 1280.0f, 0.0f);
+	AddWalker(-160.0f, 1360.0f);
+	AddWalker(-125.0f, 1375.0f);
+	RunFrame(33);
+	const Frame full = ReadFrame();
+	ASSERT_GT(CountPixels(full, Whole(full), IsShotColoured), 100) << "the walkers are firing";
+
+	CharacterPixelScope::SetStageOnly(true);
+	const Frame stageOnly = Redraw();
+	CharacterPixelScope::SetStageOnly(false);
+	std::vector<EnemyBase*> enemies;
+	enemies.swap(manager->enemies);
+	const Frame withoutEnemies = Redraw();
+	enemies.swap(manager->enemies);
+
+	EXPECT_GT(CountChanged(full, stageOnly, Whole(full)), 1000);
+	EXPECT_EQ(CountChanged(stageOnly, withoutEnemies, Whole(full), 0), 0);
+	EXPECT_EQ(CountChanged(full, Redraw(), Whole(full), 0), 0) << "the view is off again";
 }
 
 TEST_F(EnemyViewTest, AShotDownWalkerBurstsAndItsPartsFlyApart) {

@@ -225,6 +225,91 @@ TEST_F(ModelShaderTest, TheOutlineRingsTheSilhouetteInItsColour) {
 	EXPECT_EQ(far.Brightness(), 0x10 + 0x20 + 0x30);
 }
 
+// Two cubes turned so that their faces slope in depth, the far one half
+// behind the near one.
+class DepthFirstTest : public ModelShaderTest {
+protected:
+	void SetUp() override {
+		ModelShaderTest::SetUp();
+		ASSERT_TRUE(nearCube.Load(WriteFile("near.x", CubeXFile(1.0f, PlainMaterial(0.9f, 0.5f, 0.2f)))));
+		ASSERT_TRUE(farCube.Load(WriteFile("far.x", CubeXFile(1.5f, PlainMaterial(0.3f, 0.6f, 0.9f)))));
+		LookFrom(D3DXVECTOR3(0, 1.5f, -7), D3DXVECTOR3(0, 0, 0));
+		D3DXMATRIX turn, move;
+		D3DXMatrixRotationYawPitchRoll(&turn, 0.6f, 0.3f, 0.1f);
+		D3DXMatrixTranslation(&move, -0.6f, 0, -1.0f);
+		nearWorld = turn * move;
+		D3DXMatrixRotationYawPitchRoll(&turn, -0.4f, 0.2f, 0.0f);
+		D3DXMatrixTranslation(&move, 0.8f, 0.2f, 1.5f);
+		farWorld = turn * move;
+	}
+
+	void TearDown() override {
+		nearCube.Release();
+		farCube.Release();
+		ModelShaderTest::TearDown();
+	}
+
+	void Draw(bool depth, Model& model, const D3DXMATRIX& world) {
+		SetWorld(world);
+		if (depth) {
+			shader.DrawDepth(model);
+		} else {
+			shader.DrawModel(model);
+		}
+	}
+
+	Model nearCube;
+	Model farCube;
+	D3DXMATRIX nearWorld;
+	D3DXMATRIX farWorld;
+};
+
+// The depth laid down first must be the shading's own to the last bit:
+// anything else shows as holes or speckles where the shading loses to it.
+TEST_F(DepthFirstTest, ThePictureIsTheOneDrawnWithoutIt) {
+	Clear();
+	Draw(false, farCube, farWorld);
+	Draw(false, nearCube, nearWorld);
+	const RenderImage plain = Screen();
+
+	Clear();
+	Draw(true, nearCube, nearWorld);
+	Draw(true, farCube, farWorld);
+	Draw(false, farCube, farWorld);
+	Draw(false, nearCube, nearWorld);
+	const RenderImage depthFirst = Screen();
+
+	ASSERT_EQ(depthFirst.Bytes().size(), plain.Bytes().size());
+	size_t differing = 0;
+	for (size_t i = 0; i < plain.Bytes().size(); ++i) {
+		differing += depthFirst.Bytes()[i] != plain.Bytes()[i] ? 1 : 0;
+	}
+	EXPECT_EQ(differing, 0u);
+	// Both cubes are in the picture, so the comparison means something.
+	const POINT nearCentre = ScreenPoint(TranslationOf(nearWorld), view, projection);
+	EXPECT_GT(plain.At(UINT(nearCentre.x), UINT(nearCentre.y)).r, 100);
+	const POINT farRight = ScreenPoint(TranslationOf(farWorld) + D3DXVECTOR3(1.2f, 0, 0), view, projection);
+	EXPECT_GT(plain.At(UINT(farRight.x), UINT(farRight.y)).b, 100);
+}
+
+TEST_F(DepthFirstTest, DepthAloneShowsNothingButHidesWhatLiesBehind) {
+	Clear();
+	Draw(true, nearCube, nearWorld);
+	const RenderImage depthOnly = Screen();
+	for (UINT y = 0; y < depthOnly.Height(); y += 7) {
+		for (UINT x = 0; x < depthOnly.Width(); x += 7) {
+			ASSERT_EQ(depthOnly.At(x, y).Brightness(), 0x10 + 0x20 + 0x30) << x << "," << y;
+		}
+	}
+	// The far cube, shaded after, shows only where the near one's depth is not.
+	Draw(false, farCube, farWorld);
+	const RenderImage behind = Screen();
+	const POINT nearCentre = ScreenPoint(TranslationOf(nearWorld), view, projection);
+	EXPECT_EQ(behind.At(UINT(nearCentre.x), UINT(nearCentre.y)).Brightness(), 0x10 + 0x20 + 0x30);
+	const POINT farRight = ScreenPoint(TranslationOf(farWorld) + D3DXVECTOR3(1.2f, 0, 0), view, projection);
+	EXPECT_GT(behind.At(UINT(farRight.x), UINT(farRight.y)).b, 100);
+}
+
 TEST_F(ModelShaderTest, EmissivePartsWriteTheGlowTarget) {
 	Texture glowTarget;
 	ASSERT_TRUE(glowTarget.Create(1280, 720, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT));

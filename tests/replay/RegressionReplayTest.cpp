@@ -149,4 +149,17 @@ TEST_F(RegressionReplayTest, SkippingEveryOtherPictureLeavesTheGameAsPlayed) {
 	EXPECT_EQ(skipped, DRAWN_FRAMES / 2);
 }
 
+// The timedemo measures the characters' cost against the stage alone on the
+// same camera path: leaving their pixels out must leave the game alone.
+TEST_F(RegressionReplayTest, TheStageOnlyViewPlaysTheSameGame) {
+	constexpr unsigned DRAWN_FRAMES = 160;
+	const std::vector<std::string> drawn = PlayBack("drawn.jsonl", DRAWN_FRAMES, true);
+	const std::vector<std::string> stageOnly = PlayBack("stage-only.jsonl", DRAWN_FRAMES, true, "--stage-only");
+	ASSERT_EQ(drawn.size(), DRAWN_FRAMES);
+	ASSERT_EQ(stageOnly.size(), drawn.size());
+	for (size_t frame = 0; frame < drawn.size(); ++frame) {
+		ASSERT_EQ(stageOnly[frame], drawn[frame]) << "frame " << frame;
+	}
+}
+
 }  // namespace
