@@ -112,6 +112,36 @@ bool Texture::Fill(D3DCOLOR color, DWORD lockFlags) {
 	return true;
 }
 
+bool Texture::IsOpaque() const {
+	D3DSURFACE_DESC desc{};
+	if (texture == nullptr || FAILED(texture->GetLevelDesc(0, &desc))) {
+		return false;
+	}
+	if (desc.Format == D3DFMT_X8R8G8B8 || desc.Format == D3DFMT_X8B8G8R8) {
+		return true;
+	}
+	const bool alphaInFourthByte = desc.Format == D3DFMT_A8R8G8B8 || desc.Format == D3DFMT_A8B8G8R8;
+	if (!alphaInFourthByte || imageInfo.Width > desc.Width || imageInfo.Height > desc.Height) {
+		return false;
+	}
+	D3DLOCKED_RECT locked{};
+	if (FAILED(texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY))) {
+		return false;
+	}
+	bool opaque = true;
+	for (UINT y = 0; y < imageInfo.Height && opaque; ++y) {
+		const uint8_t* row = static_cast<const uint8_t*>(locked.pBits) + size_t(y) * size_t(locked.Pitch);
+		for (UINT x = 0; x < imageInfo.Width; ++x) {
+			if (row[size_t(x) * 4 + 3] != 0xFF) {
+				opaque = false;
+				break;
+			}
+		}
+	}
+	texture->UnlockRect(0);
+	return opaque;
+}
+
 void Texture::Release() {
 	SafeRelease(surface);
 	SafeRelease(texture);

@@ -23,6 +23,10 @@ public:
 	void SetAsRenderTarget(DWORD index) const;
 	// Writes color to every pixel of imageInfo's size; 32-bit formats only.
 	bool Fill(D3DCOLOR color, DWORD lockFlags);
+	// Whether every texel of the image is fully opaque: formats without alpha
+	// are; 32-bit ones with alpha are read back; others (compressed) are not
+	// known to be and count as translucent.
+	bool IsOpaque() const;
 	void Release();
 
 	bool IsEmpty() const { return texture == nullptr; }

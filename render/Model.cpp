@@ -44,6 +44,10 @@ bool Model::Load(const std::string& path) {
 		textures[i].LoadFromFile(folder + (textureName != nullptr ? textureName : ""), false);
 	}
 	SafeRelease(materialBuffer);
+	opaque = true;
+	for (uint32_t i = 0; i < materialCount; ++i) {
+		opaque = opaque && materials[i].Diffuse.a >= 1.0f && (textures[i].IsEmpty() || textures[i].IsOpaque());
+	}
 	return true;
 }
 
@@ -52,6 +56,7 @@ void Model::Release() {
 		texture.Release();
 	}
 	materialCount = 0;
+	opaque = true;
 	textures.clear();
 	materials.clear();
 	SafeRelease(adjacency);

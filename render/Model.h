@@ -24,6 +24,9 @@ public:
 	void Release();
 
 	bool IsEmpty() const { return mesh == nullptr; }
+	// Every material fully opaque, its texture too: such a model hides what
+	// lies behind it, which drawing its depth first relies on.
+	bool IsOpaque() const { return opaque; }
 	// The texture of material i, or null when it has none.
 	IDirect3DTexture9* TextureOf(uint32_t material) const;
 
@@ -33,6 +36,9 @@ public:
 	uint32_t materialCount = 0;
 	ID3DXBuffer* adjacency = nullptr;
 	std::string fileName;  // name and extension without the folder
+
+private:
+	bool opaque = true;  // found at load
 };
 
 // "data/robot/body.x" -> "data/robot/": everything up to the last separator.

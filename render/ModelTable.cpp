@@ -48,6 +48,15 @@ void ModelTable::LoadAll() {
 	}
 }
 
+bool ModelTable::AllOpaque() const {
+	for (const Model& model : models) {
+		if (!model.IsOpaque()) {
+			return false;
+		}
+	}
+	return true;
+}
+
 void ModelTable::ReleaseAll() {
 	for (Model& model : models) {
 		model.Release();

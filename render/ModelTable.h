@@ -44,6 +44,8 @@ public:
 	// Loads every slot but the unused one; a slot that fails stays empty.
 	void LoadAll();
 	void ReleaseAll();
+	// Every loaded model opaque (see Model::IsOpaque).
+	bool AllOpaque() const;
 
 	Model& operator[](int slot) { return models[slot]; }
 	const Model& operator[](int slot) const { return models[slot]; }

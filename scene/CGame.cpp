@@ -90,6 +90,7 @@ void CGame::Init() {
 	}
 	player.Initialise();
 	music.Load(MUSIC_FILE);
+	depthFirst = EveryModelOpaque();
 
 	const D3DPRESENT_PARAMETERS& present = GraphicsDevice::Get().presentParameters;
 	screenTarget.Create(present.BackBufferWidth, present.BackBufferHeight, 1, D3DUSAGE_RENDERTARGET,
@@ -349,12 +350,33 @@ void CGame::DrawMainPass() {
 	}
 }
 
+bool CGame::EveryModelOpaque() const {
+	if (!modelTable->AllOpaque()) {
+		return false;
+	}
+	if (sceneManager == nullptr) {
+		return true;
+	}
+	if (!sceneManager->map.model.IsOpaque()) {
+		return false;
+	}
+	for (const StageObject* object : sceneManager->stageObjects) {
+		if (!object->model.IsOpaque()) {
+			return false;
+		}
+	}
+	return true;
+}
+
 // The depth of every model the main pass shades, laid down before any is
 // shaded: each pixel then runs the toon shading once, for the surface that
 // ends up in view, instead of once for every layer drawn over it. Only what
 // the draws below shade the same whatever their game work belongs here:
 // depth with nothing shaded over it would punch a hole in the picture.
 void CGame::DrawDepthFirst() const {
+	if (!depthFirst) {
+		return;
+	}
 	player.DrawDepth();
 	{
 		const CharacterPixelScope enemies;

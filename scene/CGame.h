@@ -52,11 +52,15 @@ public:
 	int32_t endCounter = 0;
 	int32_t fadeAlpha = 0;
 	bool ending = false;
+	// Whether the main pass lays down depth first: only when every model it
+	// shades is opaque (a translucent one must show what lies behind it).
+	bool depthFirst = false;
 
 private:
 	void SetUpLightAndProjection() const;
 	void SpawnEnemies();
 	void SetFrameParameters() const;
+	bool EveryModelOpaque() const;
 	void UpdateEnemies();
 	void DeleteGoneEnemies();
 	void DeleteEnemies();

@@ -78,6 +78,35 @@ TEST_F(ModelTest, TexturesAreLookedUpBesideTheXFileAndMissingOnesStayEmpty) {
 	EXPECT_EQ(model.TextureOf(4), nullptr);
 }
 
+// Drawing depth first would hide what a translucent model lets through, so
+// the battle asks whether each is opaque: its materials, and its textures
+// texel by texel.
+TEST_F(ModelTest, AModelIsOpaqueOnlyWhenItsMaterialsAndTexturesAre) {
+	WritePng((Folder() / "solid.png").string(), 200, 100, 50);
+	const uint8_t holed[16] = {9, 9, 9, 255, 9, 9, 9, 255, 9, 9, 9, 254, 9, 9, 9, 255};
+	std::string why;
+	ASSERT_TRUE(WritePngFile((Folder() / "holed.png").string(), 2, 2, holed, why)) << why;
+
+	XMaterial textured = PlainMaterial(1, 1, 1);
+	textured.texture = "solid.png";
+	Model model;
+	ASSERT_TRUE(model.Load(WriteFile("solid.x", QuadXFile({PlainMaterial(1, 0, 0), textured}))));
+	EXPECT_TRUE(model.IsOpaque());
+
+	XMaterial faded = PlainMaterial(1, 0, 0);
+	faded.a = 0.5f;
+	ASSERT_TRUE(model.Load(WriteFile("faded.x", QuadXFile({PlainMaterial(1, 1, 1), faded}))));
+	EXPECT_FALSE(model.IsOpaque());
+
+	XMaterial seeThrough = PlainMaterial(1, 1, 1);
+	seeThrough.texture = "holed.png";
+	ASSERT_TRUE(model.Load(WriteFile("holed.x", QuadXFile({seeThrough}))));
+	EXPECT_FALSE(model.IsOpaque());
+
+	model.Release();
+	EXPECT_TRUE(model.IsOpaque()) << "an empty model hides nothing, but holds nothing back either";
+}
+
 TEST_F(ModelTest, ReleaseEmptiesTheModelAndIsHarmlessTwice) {
 	XMaterial textured = PlainMaterial(1, 1, 1);
 	textured.texture = "t.png";
@@ -158,6 +187,9 @@ TEST_F(ModelTest, TheTableLoadsEverySlotButTheUnusedOne) {
 		}
 	}
 	EXPECT_TRUE(anyTexture);
+	// The battle lays depth down first only over opaque models: every one
+	// the game ships is.
+	EXPECT_TRUE(table.AllOpaque());
 
 	table.ReleaseAll();
 	table.ReleaseAll();
