@@ -1,5 +1,8 @@
 #include "app/FrameInputBackend.h"
 
+#include "scene/SceneBase.h"
+#include "scene/SceneManager.h"
+
 #include "platform/system/ScriptedSystemBackend.h"
 #include "platform/system/Win32.h"
 
@@ -21,6 +24,21 @@ void FrameInputBackend::See(int virtualKey, bool down) {
 	if (recorder != nullptr) {
 		recorder->Key(frame, virtualKey, down);
 	}
+}
+
+// A clicks in the title and the result; in the battle the gun is the
+// trigger's alone.
+bool FrameInputBackend::PadHolds(int virtualKey) {
+	if (!GamepadMapping::Maps(virtualKey)) {
+		return false;
+	}
+	GamepadState pad = Pad();
+	const bool inBattle = sceneManager != nullptr && sceneManager->scene != nullptr &&
+	                      sceneManager->scene->id == SCENE_GAME;
+	if (virtualKey == VK_LBUTTON && inBattle) {
+		pad.a = false;
+	}
+	return GamepadMapping::Holds(pad, virtualKey);
 }
 
 const GamepadState& FrameInputBackend::Pad() {

@@ -68,7 +68,7 @@ private:
 	void See(int virtualKey, bool down);
 	// This frame's pad, read from the backend on first use.
 	const GamepadState& Pad();
-	bool PadHolds(int virtualKey) { return GamepadMapping::Maps(virtualKey) && GamepadMapping::Holds(Pad(), virtualKey); }
+	bool PadHolds(int virtualKey);
 
 	SystemBackend& inner;
 	InputRecorder* recorder = nullptr;

@@ -134,6 +134,15 @@ TEST_F(PadRunnerTest, TheRightStickTurnsAndAimsAsTheEquivalentMouseMotion) {
 	EXPECT_EQ(std::stof(Field(pad[99], "aimPitch")), 55.0f);
 }
 
+// A is the menus' click only: held in battle it leaves the gun alone.
+TEST_F(PadRunnerTest, AFiresNothingInTheBattle) {
+	const std::string start(START);
+	const std::vector<std::string> held = Trace(start + "80 pad down A\n100 pad up A\n");
+	ExpectSameGame(Trace(start), held);
+	EXPECT_EQ(Field(held[99], "shots"), "0");
+	EXPECT_EQ(Field(held[99], "scene"), "2");
+}
+
 TEST_F(PadRunnerTest, TheTriggersAndTheShoulderFireAsTheMouseButtons) {
 	const std::string start(START);
 	const std::vector<std::string> gun = Trace(start + "80 trigger right 1\n100 trigger right 0\n");
