@@ -372,23 +372,21 @@ void Boss_Tank::Draw(PlayerMech&) {
 	}
 	missileSmoke.Draw();
 	dropMarker.Draw();
-	DrawParts();
+	DrawParts(DrawPart);
 	DrawProjectilesAgainstMap();
 	plasma.Draw();
 }
 
 void Boss_Tank::DrawDepth() const {
 	if (deathTimer < WRECK_FRAMES) {
-		DrawPartDepth(op, MODEL_BOSS_OP);
-		DrawPartDepth(partMatrixB, MODEL_BOSS_GUN_ARM);
-		DrawPartDepth(partMatrixA, MODEL_BOSS_PLASMA_ARM);
+		DrawParts(DrawPartDepth);
 	}
 }
 
-void Boss_Tank::DrawParts() const {
-	DrawPart(op, MODEL_BOSS_OP);
-	DrawPart(partMatrixB, MODEL_BOSS_GUN_ARM);
-	DrawPart(partMatrixA, MODEL_BOSS_PLASMA_ARM);
+void Boss_Tank::DrawParts(PartDraw draw) const {
+	draw(op, MODEL_BOSS_OP);
+	draw(partMatrixB, MODEL_BOSS_GUN_ARM);
+	draw(partMatrixA, MODEL_BOSS_PLASMA_ARM);
 }
 
 // The boss's shots meet the map only here, as they are drawn.

@@ -67,6 +67,7 @@ private:
 	void CountToSmoke(int32_t wait);
 	void PuffSmoke();
 	void Die();
-	void DrawParts() const;
+	// The turning upper body, then the gun arm and the plasma arm.
+	void DrawParts(PartDraw draw) const;
 	void DrawProjectilesAgainstMap();
 };

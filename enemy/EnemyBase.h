@@ -54,6 +54,8 @@ public:
 	static void DrawPart(const D3DXMATRIX& partWorld, int modelSlot);
 	static void DrawPartShadow(const D3DXMATRIX& partWorld, int modelSlot);
 	static void DrawPartDepth(const D3DXMATRIX& partWorld, int modelSlot);
+	// One of the three above, for kinds that draw the same parts in each pass.
+	using PartDraw = void (*)(const D3DXMATRIX& partWorld, int modelSlot);
 
 	D3DXVECTOR3 Position() const { return D3DXVECTOR3(world._41, world._42, world._43); }
 	void SetPosition(const D3DXVECTOR3& position);

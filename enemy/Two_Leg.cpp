@@ -420,11 +420,7 @@ void Two_Leg::PlaceLegs() {
 //
 void Two_Leg::Draw(PlayerMech&) {
 	if (deathTimer < WALKER_WRECK_FRAMES) {
-		DrawPart(world, MODEL_WALKER_BODY);
-		DrawPart(leftUpper, MODEL_WALKER_LEFT_UPPER);
-		DrawPart(rightUpper, MODEL_WALKER_RIGHT_UPPER);
-		DrawPart(leftLower, MODEL_WALKER_LEFT_LOWER);
-		DrawPart(rightLower, MODEL_WALKER_RIGHT_LOWER);
+		DrawParts(DrawPart);
 	}
 	for (Ammo* shot : projectiles) {
 		shot->TestMap();
@@ -435,12 +431,16 @@ void Two_Leg::Draw(PlayerMech&) {
 
 void Two_Leg::DrawDepth() const {
 	if (deathTimer < WALKER_WRECK_FRAMES) {
-		DrawPartDepth(world, MODEL_WALKER_BODY);
-		DrawPartDepth(leftUpper, MODEL_WALKER_LEFT_UPPER);
-		DrawPartDepth(rightUpper, MODEL_WALKER_RIGHT_UPPER);
-		DrawPartDepth(leftLower, MODEL_WALKER_LEFT_LOWER);
-		DrawPartDepth(rightLower, MODEL_WALKER_RIGHT_LOWER);
+		DrawParts(DrawPartDepth);
 	}
+}
+
+void Two_Leg::DrawParts(PartDraw draw) const {
+	draw(world, MODEL_WALKER_BODY);
+	draw(leftUpper, MODEL_WALKER_LEFT_UPPER);
+	draw(rightUpper, MODEL_WALKER_RIGHT_UPPER);
+	draw(leftLower, MODEL_WALKER_LEFT_LOWER);
+	draw(rightLower, MODEL_WALKER_RIGHT_LOWER);
 }
 
 void Two_Leg::DrawEffects() {
@@ -451,9 +451,5 @@ void Two_Leg::DrawEffects() {
 }
 
 void Two_Leg::DrawShadow() {
-	DrawPartShadow(world, MODEL_WALKER_BODY);
-	DrawPartShadow(leftUpper, MODEL_WALKER_LEFT_UPPER);
-	DrawPartShadow(rightUpper, MODEL_WALKER_RIGHT_UPPER);
-	DrawPartShadow(leftLower, MODEL_WALKER_LEFT_LOWER);
-	DrawPartShadow(rightLower, MODEL_WALKER_RIGHT_LOWER);
+	DrawParts(DrawPartShadow);
 }

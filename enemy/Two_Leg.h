@@ -98,4 +98,6 @@ private:
 	void Interpolate(const D3DXMATRIX& from, const D3DXMATRIX& key, D3DXMATRIX& out);
 	void PlaceLegs();
 	void DrawEffects();
+	// Body, then upper and lower legs, left before right.
+	void DrawParts(PartDraw draw) const;
 };
