@@ -108,17 +108,9 @@ void ModelShader::DrawSubsets(const Model& model) {
 
 void ModelShader::DrawDepth(const Model& model) {
 	EndBatch();
-	if (effect == nullptr || model.mesh == nullptr) {
-		return;
+	if (effect != nullptr) {
+		DrawBareSubsets("DepthTech", model);
 	}
-	effect->SetTechnique("DepthTech");
-	effect->Begin(nullptr, 0);
-	effect->BeginPass(0);
-	for (int32_t i = 0; i < int32_t(model.materialCount); ++i) {
-		model.mesh->DrawSubset(DWORD(i));
-	}
-	effect->EndPass();
-	effect->End();
 }
 
 void ModelShader::DrawOutline(const Model& model, float size, const float* color) {
@@ -129,7 +121,11 @@ void ModelShader::DrawOutline(const Model& model, float size, const float* color
 	const D3DXVECTOR4 outlineColor(color[0], color[1], color[2], color[3]);
 	effect->SetFloat("OutlineSize", size);
 	effect->SetVector("OutlineColor", &outlineColor);
-	effect->SetTechnique("OutlineTech");
+	DrawBareSubsets("OutlineTech", model);
+}
+
+void ModelShader::DrawBareSubsets(const char* technique, const Model& model) {
+	effect->SetTechnique(technique);
 	effect->Begin(nullptr, 0);
 	effect->BeginPass(0);
 	for (int32_t i = 0; i < int32_t(model.materialCount); ++i) {

@@ -46,6 +46,8 @@ public:
 private:
 	// Material parameters, commit and draw for every subset, inside "Tech".
 	void DrawSubsets(const Model& model);
+	// Every subset inside technique's pass 0, with no parameter changes.
+	void DrawBareSubsets(const char* technique, const Model& model);
 
 	ID3DXEffect* batchEffect = nullptr;  // begun in "Tech" pass 0, one reference held
 };
