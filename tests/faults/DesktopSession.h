@@ -169,7 +169,9 @@ public:
 
 private:
 	std::string Run(const std::string& command) const {
-		const Outcome outcome = RunChild("DISPLAY=" + server.display, "sh", "-c \"" + command + "\"", 10);
+		// The X tools write a window's UTF-8 name as it is only in a UTF-8
+		// locale; in the C locale a name like 確認 becomes a conversion error.
+		const Outcome outcome = RunChild("LC_ALL=C.UTF-8 DISPLAY=" + server.display, "sh", "-c \"" + command + "\"", 10);
 		return outcome.output;
 	}
 

@@ -103,7 +103,8 @@ protected:
 
 	// The window id of the message box (caption 確認) on screen, or empty.
 	static std::string BoxWindow() {
-		const std::string tree = Capture("xwininfo -root -tree 2>/dev/null");
+		// xwininfo writes a UTF-8 name as it is only in a UTF-8 locale.
+		const std::string tree = Capture("LC_ALL=C.UTF-8 xwininfo -root -tree 2>/dev/null");
 		const size_t caption = tree.find("\"確認\"");
 		if (caption == std::string::npos) {
 			return "";
