@@ -111,9 +111,7 @@ public:
 		game->BeginShadowPass();
 		ShadowMap& shadowMap = Application::Get().shadowMap;
 		for (const Caster& caster : casters) {
-			if (shadowMap.effect != nullptr) {
-				shadowMap.effect->SetMatrix("mW", &caster.world);
-			}
+			shadowMap.SetWorld(caster.world);
 			shadowMap.DrawModel(*caster.model);
 		}
 		game->EndShadowPass();
@@ -121,9 +119,7 @@ public:
 		game->DrawMainPass();
 		ModelShader& modelShader = Application::Get().modelShader;
 		for (const Caster& caster : casters) {
-			if (modelShader.effect != nullptr) {
-				modelShader.effect->SetMatrix("mW", &caster.world);
-			}
+			modelShader.SetWorld(caster.world);
 			modelShader.DrawModel(*caster.model);
 			modelShader.DrawOutline(*caster.model, ENEMY_OUTLINE_SIZE, ENEMY_OUTLINE_COLOR);
 		}

@@ -74,8 +74,14 @@ void BlurFilter::Blur(const Texture& input) {
 	const int scratchWidth = int(scratchTarget.imageInfo.Width);
 	const int scratchHeight = int(scratchTarget.imageInfo.Height);
 
+	// The downsample's colour has alpha 1, so the blend would put every pixel
+	// down unchanged; without it the rasterizer need not read the target.
+	DWORD blending = TRUE;
+	device->GetRenderState(D3DRS_ALPHABLENDENABLE, &blending);
+	device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
 	resultTarget.SetAsRenderTarget(0);
 	DrawNormal(input, 0, 0, resultWidth, resultHeight, UNIT_COLOR);
+	device->SetRenderState(D3DRS_ALPHABLENDENABLE, blending);
 	for (int i = 0; i < BLUR_PASS_PAIRS; ++i) {
 		scratchTarget.SetAsRenderTarget(0);
 		DrawBlurX(resultTarget, 0, 0, scratchWidth, scratchHeight);

@@ -30,6 +30,14 @@ public:
 	// The texture of material i, or null when it has none.
 	IDirect3DTexture9* TextureOf(uint32_t material) const;
 
+	// A sphere around every vertex, in the model's own space, found at load;
+	// a negative radius when the vertices could not be read.
+	struct BoundingSphere {
+		D3DXVECTOR3 center{0.0f, 0.0f, 0.0f};
+		float radius = -1.0f;
+	};
+	const BoundingSphere& Bounds() const { return bounds; }
+
 	ID3DXMesh* mesh = nullptr;
 	std::vector<Texture> textures;        // materialCount entries
 	std::vector<D3DMATERIAL9> materials;  // Ambient is a copy of Diffuse
@@ -38,7 +46,10 @@ public:
 	std::string fileName;  // name and extension without the folder
 
 private:
+	void FindBounds();
+
 	bool opaque = true;  // found at load
+	BoundingSphere bounds;
 };
 
 // "data/robot/body.x" -> "data/robot/": everything up to the last separator.

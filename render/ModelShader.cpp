@@ -5,6 +5,8 @@
 #include "render/EffectLoader.h"
 #include "render/Model.h"
 
+#include <algorithm>
+
 const float ENEMY_OUTLINE_COLOR[4] = {0.7f, 0.0f, 0.0f, 1.0f};
 
 namespace {
@@ -15,6 +17,9 @@ const char* const TOON_RAMP2_FILE = "data/Texture/toon2.png";
 const char* const ENVIRONMENT_FILE = "data/Texture/ConcreteMap.dds";
 
 D3DXVECTOR4 AsVector(const D3DCOLORVALUE& color) { return D3DXVECTOR4(color.r, color.g, color.b, color.a); }
+
+// The outline technique's least width at a depth, per unit of depth.
+constexpr float OUTLINE_WIDTH_PER_DEPTH = 0.0025f;
 
 }  // namespace
 
@@ -35,23 +40,44 @@ void ModelShader::Init() {
 	}
 }
 
-void ModelShader::SetWorld(const D3DXMATRIX& world) {
+void ModelShader::SetWorld(const D3DXMATRIX& partWorld) {
+	world = partWorld;
 	if (effect != nullptr) {
 		effect->SetMatrix("mW", &world);
 	}
 }
 
+void ModelShader::SetCullingView(const ViewFrustum* view) {
+	cullingView.reset();
+	if (view != nullptr) {
+		cullingView.emplace(*view);
+	}
+}
+
+bool ModelShader::OutsideView(const Model& model, float outlineSize) const {
+	const Model::BoundingSphere& bounds = model.Bounds();
+	if (!cullingView || bounds.radius < 0.0f) {
+		return false;
+	}
+	D3DXVECTOR3 center = bounds.center;
+	float radius = bounds.radius;
+	ViewFrustum::PlaceSphere(world, center, radius);
+	if (outlineSize > 0.0f) {
+		// The outline pushes each vertex out by its size, or by 0.0025 of its
+		// depth where that is more.
+		radius += std::max(outlineSize, OUTLINE_WIDTH_PER_DEPTH * (cullingView->Depth(center) + radius));
+	}
+	return cullingView->Excludes(center, radius);
+}
+
 void ModelShader::DrawModel(const Model& model) {
 	EndBatch();
-	if (effect == nullptr) {
+	if (effect == nullptr || OutsideView(model)) {
 		return;
 	}
-	effect->SetTechnique("Tech");
-	effect->Begin(nullptr, 0);
-	effect->BeginPass(0);
+	BeginTech();
 	DrawSubsets(model);
-	effect->EndPass();
-	effect->End();
+	EndTech(effect);
 }
 
 void ModelShader::DrawBatched(const Model& model) {
@@ -59,15 +85,16 @@ void ModelShader::DrawBatched(const Model& model) {
 		EndBatch();
 		return;
 	}
+	if (OutsideView(model)) {
+		return;  // a batch under way stays begun for the next draw
+	}
 	IDirect3DDevice9* device = GraphicsDevice::Get().device;
 	if (batchEffect == effect) {
 		// The batch's own draws below must not end it.
 		GpuSetPendingEnd(device, nullptr);
 	} else {
 		EndBatch();
-		effect->SetTechnique("Tech");
-		effect->Begin(nullptr, 0);
-		effect->BeginPass(0);
+		BeginTech();
 		batchEffect = effect;
 		batchEffect->AddRef();
 	}
@@ -82,9 +109,29 @@ void ModelShader::EndBatch() {
 	ID3DXEffect* ending = batchEffect;
 	batchEffect = nullptr;
 	GpuSetPendingEnd(GraphicsDevice::Get().device, nullptr);
-	ending->EndPass();
-	ending->End();
+	EndTech(ending);
 	ending->Release();
+}
+
+void ModelShader::BeginTech() {
+	if (everyModelOpaque) {
+		IDirect3DDevice9* device = GraphicsDevice::Get().device;
+		device->GetRenderState(D3DRS_ALPHABLENDENABLE, &blendBeforeTech);
+		device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+		blendSuspended = true;
+	}
+	effect->SetTechnique("Tech");
+	effect->Begin(nullptr, 0);
+	effect->BeginPass(0);
+}
+
+void ModelShader::EndTech(ID3DXEffect* begun) {
+	begun->EndPass();
+	begun->End();
+	if (blendSuspended) {
+		blendSuspended = false;
+		GraphicsDevice::Get().device->SetRenderState(D3DRS_ALPHABLENDENABLE, blendBeforeTech);
+	}
 }
 
 void ModelShader::DrawSubsets(const Model& model) {
@@ -108,14 +155,14 @@ void ModelShader::DrawSubsets(const Model& model) {
 
 void ModelShader::DrawDepth(const Model& model) {
 	EndBatch();
-	if (effect != nullptr) {
+	if (effect != nullptr && !OutsideView(model)) {
 		DrawBareSubsets("DepthTech", model);
 	}
 }
 
 void ModelShader::DrawOutline(const Model& model, float size, const float* color) {
 	EndBatch();
-	if (effect == nullptr) {
+	if (effect == nullptr || OutsideView(model, std::max(size, 1e-4f))) {
 		return;
 	}
 	const D3DXVECTOR4 outlineColor(color[0], color[1], color[2], color[3]);

@@ -5,6 +5,9 @@
 
 #include "app/Texture.h"
 #include "platform/fx/D3DX9Effect.h"
+#include "render/ViewFrustum.h"
+
+#include <optional>
 
 class Model;
 
@@ -19,9 +22,10 @@ public:
 	// the effect null) and loads the ramps, the white texture and the cube map.
 	void Init();
 	// Sets "mW" for the next draws; callers use this rather than the effect
-	// so that a shader that failed to compile is simply skipped.
+	// so that a shader that failed to compile is simply skipped, and so that
+	// culling knows where the model is.
 	void SetWorld(const D3DXMATRIX& world);
-	// Every subset with "Tech"; the caller has set "mW".
+	// Every subset with "Tech", placed by the last SetWorld.
 	void DrawModel(const Model& model);
 	// The same draw, but "Tech" stays begun afterwards, so that a run of
 	// batched draws (a thousand shots) begins and ends it once and each
@@ -35,6 +39,15 @@ public:
 	void DrawDepth(const Model& model);
 	// Every subset with "OutlineTech": size in world units, color 4 floats.
 	void DrawOutline(const Model& model, float size, const float* color);
+	// While every model drawn is opaque, "Tech" draws with blending off: at
+	// alpha 1 the blend puts each fragment down unchanged, and costs the
+	// software rasterizer a read of both targets for every pixel it shades.
+	void SetEveryModelOpaque(bool opaque) { everyModelOpaque = opaque; }
+	// While a view is set, a draw whose model lies wholly outside it (its
+	// outline included) is left out: it could not reach a pixel of the
+	// picture, and the rasterizer would still transform and clip every
+	// triangle. Null draws everything again.
+	void SetCullingView(const ViewFrustum* view);
 	void Release();
 
 	ID3DXEffect* effect = nullptr;
@@ -48,8 +61,20 @@ private:
 	void DrawSubsets(const Model& model);
 	// Every subset inside technique's pass 0, with no parameter changes.
 	void DrawBareSubsets(const char* technique, const Model& model);
+	// "Tech" pass 0 begun and ended, with the blend suspended in between
+	// while every model is opaque.
+	void BeginTech();
+	void EndTech(ID3DXEffect* begun);
+	// True while culling, when the model at the current world lies outside
+	// the view even when widened by the outline drawn around it.
+	bool OutsideView(const Model& model, float outlineSize = 0.0f) const;
 
 	ID3DXEffect* batchEffect = nullptr;  // begun in "Tech" pass 0, one reference held
+	bool everyModelOpaque = false;
+	std::optional<ViewFrustum> cullingView;
+	D3DXMATRIX world{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};  // as last set
+	bool blendSuspended = false;
+	DWORD blendBeforeTech = TRUE;
 };
 
 // Enemy parts are outlined this wide and in this colour; the robot never is.

@@ -41,6 +41,7 @@ void ShadowMap::Begin(const D3DXVECTOR3& eye) {
 	D3DXMatrixLookAtLH(&view, &eye, &at, &up);
 	D3DXMatrixOrthoLH(&projection, LIGHT_BOX_SIZE, LIGHT_BOX_SIZE, LIGHT_NEAR, LIGHT_FAR);
 	lightViewProjection = view * projection;
+	lightView.emplace(view, projection);
 	if (!IsReady() || savedRenderTarget != nullptr) {
 		return;
 	}
@@ -55,15 +56,27 @@ void ShadowMap::Begin(const D3DXVECTOR3& eye) {
 	device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, CLEAR_DEPTH_COLOR, 1.0f, 0);
 }
 
-void ShadowMap::SetWorld(const D3DXMATRIX& world) {
+void ShadowMap::SetWorld(const D3DXMATRIX& casterWorld) {
+	world = casterWorld;
 	if (effect != nullptr) {
 		effect->SetMatrix("mW", &world);
 	}
 }
 
+bool ShadowMap::OutsideLightBox(const Model& model) const {
+	D3DXVECTOR3 center = model.Bounds().center;
+	float radius = model.Bounds().radius;
+	if (!lightView || radius < 0.0f) {
+		return false;
+	}
+	ViewFrustum::PlaceSphere(world, center, radius);
+	return lightView->Excludes(center, radius);
+}
+
 void ShadowMap::DrawModel(const Model& model) {
 	// Outside Begin and End the caster would land in the scene itself.
-	if (savedRenderTarget == nullptr) {
+	// A caster beyond the light's box leaves no depth in the map.
+	if (savedRenderTarget == nullptr || OutsideLightBox(model)) {
 		return;
 	}
 	effect->SetTechnique("Tech");

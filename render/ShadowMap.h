@@ -5,6 +5,9 @@
 #include "app/DepthSurface.h"
 #include "app/Texture.h"
 #include "platform/fx/D3DX9Effect.h"
+#include "render/ViewFrustum.h"
+
+#include <optional>
 
 class Model;
 
@@ -24,7 +27,8 @@ public:
 	void Begin(const D3DXVECTOR3& eye);
 	// Sets the caster's "mW"; harmless without an effect.
 	void SetWorld(const D3DXMATRIX& world);
-	// Every subset into the shadow map; the caller has set "mW" on effect.
+	// Every subset into the shadow map, placed by the last SetWorld; a caster
+	// wholly outside the light's box is left out, as it leaves no depth there.
 	void DrawModel(const Model& model);
 	// Restores what Begin saved, dropping the saved references.
 	void End();
@@ -39,4 +43,10 @@ public:
 	D3DXMATRIX lightViewProjection;
 	IDirect3DSurface9* savedRenderTarget = nullptr;
 	IDirect3DSurface9* savedDepthSurface = nullptr;
+
+private:
+	bool OutsideLightBox(const Model& model) const;
+
+	std::optional<ViewFrustum> lightView;  // the box of the last Begin
+	D3DXMATRIX world{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};  // as last set
 };

@@ -11,6 +11,7 @@
 #include "render/CharacterPixelScope.h"
 #include "render/DrawPhaseProfiler.h"
 #include "render/ModelTable.h"
+#include "render/ViewFrustum.h"
 #include "render/StageObject.h"
 #include "scene/SceneManager.h"
 
@@ -336,6 +337,14 @@ void CGame::DrawMainPass() {
 	if (sceneManager == nullptr) {
 		return;
 	}
+	ModelShader& modelShader = Application::Get().modelShader;
+	modelShader.SetEveryModelOpaque(depthFirst);
+	D3DXMATRIX view;
+	D3DXMATRIX projection;
+	GraphicsDevice::Get().device->GetTransform(D3DTS_VIEW, &view);
+	GraphicsDevice::Get().device->GetTransform(D3DTS_PROJECTION, &projection);
+	const ViewFrustum camera(view, projection);
+	modelShader.SetCullingView(&camera);
 	DrawDepthFirst();
 	sceneManager->map.Draw();
 	player.Draw();
@@ -348,6 +357,8 @@ void CGame::DrawMainPass() {
 	for (const StageObject* object : sceneManager->stageObjects) {
 		object->Draw();
 	}
+	modelShader.SetEveryModelOpaque(false);
+	modelShader.SetCullingView(nullptr);
 }
 
 bool CGame::EveryModelOpaque() const {

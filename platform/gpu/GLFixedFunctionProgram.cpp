@@ -2,16 +2,17 @@
 
 #include "platform/gpu/GLObjectCounter.h"
 
+#include <string>
+
 namespace {
 
 // Built-in programs flip clip y (render targets store their top row first)
 // and map Direct3D's 0..1 depth onto OpenGL's -1..1.
-const char* const VERTEX_SOURCE = R"(#version 330 core
+const char* const VERTEX_SOURCE = R"(
 layout(location = 0) in vec4 position;
 layout(location = 2) in vec2 texCoord0;
 layout(location = 3) in vec4 diffuse;
 uniform mat4 worldViewProjection;
-uniform bool preTransformed;
 uniform vec4 viewport;
 out vec4 vertexDiffuse;
 out vec2 vertexTexCoord;
@@ -31,15 +32,12 @@ void main() {
 }
 )";
 
-const char* const FRAGMENT_SOURCE = R"(#version 330 core
+const char* const FRAGMENT_SOURCE = R"(
 in vec4 vertexDiffuse;
 in vec2 vertexTexCoord;
 uniform sampler2D texture0;
-uniform bool textured;
-uniform ivec3 colorStage;  // op, arg1, arg2
-uniform ivec3 alphaStage;
 uniform vec4 textureFactor;
-uniform ivec3 alphaTest;   // enabled, function, reference (0..255)
+uniform float alphaReference;  // 0..255
 layout(location = 0) out vec4 fragmentColor;
 
 vec4 Argument(int argument, vec4 texel) {
@@ -77,16 +75,18 @@ void main() {
 	vec4 texel = textured ? texture(texture0, vertexTexCoord) : vec4(1.0);
 	vec4 color = Combine(colorStage, texel);
 	float alpha = alphaStage.x == 1 ? vertexDiffuse.a : Combine(alphaStage, texel).a;
-	if (alphaTest.x != 0 && !Passes(alphaTest.y, floor(alpha * 255.0 + 0.5), float(alphaTest.z))) {
+	if (alphaTested && !Passes(alphaFunction, floor(alpha * 255.0 + 0.5), alphaReference)) {
 		discard;
 	}
 	fragmentColor = vec4(color.rgb, alpha);
 }
 )";
 
-GLuint Compile(GLenum type, const char* source) {
+GLuint Compile(GLenum type, const std::string& prelude, const char* body) {
+	const std::string source = prelude + body;
+	const char* text = source.c_str();
 	const GLuint shader = glCreateShader(type);
-	glShaderSource(shader, 1, &source, nullptr);
+	glShaderSource(shader, 1, &text, nullptr);
 	glCompileShader(shader);
 	GLint compiled = GL_FALSE;
 	glGetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
@@ -104,21 +104,86 @@ void ColorToFloats(D3DCOLOR color, float out[4]) {
 	out[3] = float((color >> 24) & 0xFF) / 255.0f;
 }
 
+// The operations and arguments the programs tell apart; every other value
+// behaves as one of these (the diffuse colour), so it shares their program.
+DWORD StageOperation(DWORD operation) {
+	return operation >= D3DTOP_SELECTARG1 && operation <= D3DTOP_ADD ? operation : 0;
+}
+
+DWORD StageArgument(DWORD argument) {
+	const DWORD selector = argument & D3DTA_SELECTMASK;
+	return selector == D3DTA_TEXTURE || selector == D3DTA_TFACTOR ? selector : 0;
+}
+
+std::string StageConstant(const char* name, DWORD operation, DWORD first, DWORD second) {
+	return "const ivec3 " + std::string(name) + " = ivec3(" + std::to_string(operation) + ", " +
+	       std::to_string(first) + ", " + std::to_string(second) + ");\n";
+}
+
 }  // namespace
+
+FixedFunctionKey FixedFunctionKey::Of(const FixedFunctionSetup& setup) {
+	FixedFunctionKey key;
+	key.preTransformed = setup.preTransformed;
+	key.textured = setup.textured;
+	key.colorOp = StageOperation(setup.colorOp);
+	key.colorArg1 = StageArgument(setup.colorArg1);
+	key.colorArg2 = StageArgument(setup.colorArg2);
+	key.alphaOp = StageOperation(setup.alphaOp);
+	key.alphaArg1 = StageArgument(setup.alphaArg1);
+	key.alphaArg2 = StageArgument(setup.alphaArg2);
+	const bool knownFunction = setup.alphaFunc >= D3DCMP_NEVER && setup.alphaFunc < D3DCMP_ALWAYS;
+	key.alphaFunc = setup.alphaTest && knownFunction ? setup.alphaFunc : 0;
+	return key;
+}
+
+std::string FixedFunctionKey::Prelude() const {
+	std::string prelude = "#version 330 core\n";
+	prelude += std::string("const bool preTransformed = ") + (preTransformed ? "true" : "false") + ";\n";
+	prelude += std::string("const bool textured = ") + (textured ? "true" : "false") + ";\n";
+	prelude += StageConstant("colorStage", colorOp, colorArg1, colorArg2);
+	prelude += StageConstant("alphaStage", alphaOp, alphaArg1, alphaArg2);
+	prelude += std::string("const bool alphaTested = ") + (alphaFunc != 0 ? "true" : "false") + ";\n";
+	prelude += "const int alphaFunction = " + std::to_string(alphaFunc) + ";\n";
+	return prelude;
+}
 
 GLFixedFunctionProgram::~GLFixedFunctionProgram() { Destroy(); }
 
 bool GLFixedFunctionProgram::Create() {
 	Destroy();
-	const GLuint vertex = Compile(GL_VERTEX_SHADER, VERTEX_SOURCE);
-	const GLuint fragment = Compile(GL_FRAGMENT_SHADER, FRAGMENT_SOURCE);
+	return Find(FixedFunctionKey::Of(FixedFunctionSetup{})) != nullptr;
+}
+
+void GLFixedFunctionProgram::Destroy() {
+	for (const auto& [key, variant] : variants) {
+		if (variant.program != 0) {
+			glDeleteProgram(variant.program);
+			GLObjectCounter::Deleted(GLObjectKind::Program);
+		}
+	}
+	variants.clear();
+}
+
+const GLFixedFunctionProgram::Variant* GLFixedFunctionProgram::Find(const FixedFunctionKey& key) const {
+	auto found = variants.find(key);
+	if (found == variants.end()) {
+		found = variants.emplace(key, Build(key)).first;
+	}
+	return found->second.program != 0 ? &found->second : nullptr;
+}
+
+GLFixedFunctionProgram::Variant GLFixedFunctionProgram::Build(const FixedFunctionKey& key) {
+	Variant variant;
+	const std::string prelude = key.Prelude();
+	const GLuint vertex = Compile(GL_VERTEX_SHADER, prelude, VERTEX_SOURCE);
+	const GLuint fragment = Compile(GL_FRAGMENT_SHADER, prelude, FRAGMENT_SOURCE);
 	if (vertex == 0 || fragment == 0) {
 		glDeleteShader(vertex);
 		glDeleteShader(fragment);
-		return false;
+		return variant;
 	}
-	program = glCreateProgram();
-	GLObjectCounter::Made(GLObjectKind::Program);
+	const GLuint program = glCreateProgram();
 	glAttachShader(program, vertex);
 	glAttachShader(program, fragment);
 	glLinkProgram(program);
@@ -127,42 +192,34 @@ bool GLFixedFunctionProgram::Create() {
 	GLint linked = GL_FALSE;
 	glGetProgramiv(program, GL_LINK_STATUS, &linked);
 	if (linked != GL_TRUE) {
-		Destroy();
+		glDeleteProgram(program);
+		return variant;
+	}
+	GLObjectCounter::Made(GLObjectKind::Program);
+	variant.program = program;
+	variant.worldViewProjection = glGetUniformLocation(program, "worldViewProjection");
+	variant.viewport = glGetUniformLocation(program, "viewport");
+	variant.textureFactor = glGetUniformLocation(program, "textureFactor");
+	variant.alphaReference = glGetUniformLocation(program, "alphaReference");
+	variant.sampler = glGetUniformLocation(program, "texture0");
+	return variant;
+}
+
+bool GLFixedFunctionProgram::Use(const FixedFunctionSetup& setup) const {
+	const Variant* variant = Find(FixedFunctionKey::Of(setup));
+	if (variant == nullptr) {
+		glUseProgram(0);
 		return false;
 	}
-	worldViewProjection = glGetUniformLocation(program, "worldViewProjection");
-	preTransformed = glGetUniformLocation(program, "preTransformed");
-	viewport = glGetUniformLocation(program, "viewport");
-	textured = glGetUniformLocation(program, "textured");
-	colorStage = glGetUniformLocation(program, "colorStage");
-	alphaStage = glGetUniformLocation(program, "alphaStage");
-	textureFactor = glGetUniformLocation(program, "textureFactor");
-	alphaTest = glGetUniformLocation(program, "alphaTest");
-	sampler = glGetUniformLocation(program, "texture0");
-	return true;
-}
-
-void GLFixedFunctionProgram::Destroy() {
-	if (program != 0) {
-		glDeleteProgram(program);
-		GLObjectCounter::Deleted(GLObjectKind::Program);
-		program = 0;
-	}
-}
-
-void GLFixedFunctionProgram::Use(const FixedFunctionSetup& setup) const {
-	glUseProgram(program);
+	glUseProgram(variant->program);
 	// A row-major matrix read as column-major is its transpose, which is what
 	// turns the row-vector product into GLSL's matrix * column vector.
-	glUniformMatrix4fv(worldViewProjection, 1, GL_FALSE, &setup.worldViewProjection._11);
-	glUniform1i(preTransformed, setup.preTransformed ? 1 : 0);
-	glUniform4fv(viewport, 1, setup.viewport);
-	glUniform1i(textured, setup.textured ? 1 : 0);
-	glUniform3i(colorStage, GLint(setup.colorOp), GLint(setup.colorArg1), GLint(setup.colorArg2));
-	glUniform3i(alphaStage, GLint(setup.alphaOp), GLint(setup.alphaArg1), GLint(setup.alphaArg2));
+	glUniformMatrix4fv(variant->worldViewProjection, 1, GL_FALSE, &setup.worldViewProjection._11);
+	glUniform4fv(variant->viewport, 1, setup.viewport);
 	float factor[4];
 	ColorToFloats(setup.textureFactor, factor);
-	glUniform4fv(textureFactor, 1, factor);
-	glUniform3i(alphaTest, setup.alphaTest ? 1 : 0, GLint(setup.alphaFunc), GLint(setup.alphaRef & 0xFF));
-	glUniform1i(sampler, 0);
+	glUniform4fv(variant->textureFactor, 1, factor);
+	glUniform1f(variant->alphaReference, float(setup.alphaRef & 0xFF));
+	glUniform1i(variant->sampler, 0);
+	return true;
 }

@@ -9,6 +9,10 @@
 
 #include <epoxy/gl.h>
 
+#include <compare>
+#include <map>
+#include <string>
+
 struct FixedFunctionSetup {
 	D3DMATRIX worldViewProjection{};  // row-vector convention
 	bool preTransformed = false;
@@ -26,6 +30,25 @@ struct FixedFunctionSetup {
 	DWORD alphaRef = 0;
 };
 
+// What a program is compiled for: the settings that decide which code a
+// pixel runs. Values that behave alike share a key.
+struct FixedFunctionKey {
+	bool preTransformed = false;
+	bool textured = false;
+	DWORD colorOp = 0, colorArg1 = 0, colorArg2 = 0;
+	DWORD alphaOp = 0, alphaArg1 = 0, alphaArg2 = 0;
+	DWORD alphaFunc = 0;  // 0 without a test, or one that always passes
+
+	static FixedFunctionKey Of(const FixedFunctionSetup& setup);
+	// The GLSL constants the program's source starts with.
+	std::string Prelude() const;
+	auto operator<=>(const FixedFunctionKey&) const = default;
+};
+
+// One program per key, compiled on first use: with the stage and the alpha
+// test fixed in the source, the compiler drops every branch the key rules
+// out, and the software rasterizer no longer runs all of them for each pixel
+// of a full-screen HUD.
 class GLFixedFunctionProgram {
 public:
 	GLFixedFunctionProgram() = default;
@@ -33,22 +56,26 @@ public:
 	GLFixedFunctionProgram& operator=(const GLFixedFunctionProgram&) = delete;
 	~GLFixedFunctionProgram();
 
+	// Compiles the default set-up's program: false when the GL cannot.
 	bool Create();
 	void Destroy();
-	GLuint Name() const { return program; }
 
-	// Makes the program current with the given set-up.
-	void Use(const FixedFunctionSetup& setup) const;
+	// Makes the set-up's program current, compiling it the first time; false
+	// (and no program) when it does not compile.
+	bool Use(const FixedFunctionSetup& setup) const;
 
 private:
-	GLuint program = 0;
-	GLint worldViewProjection = -1;
-	GLint preTransformed = -1;
-	GLint viewport = -1;
-	GLint textured = -1;
-	GLint colorStage = -1;
-	GLint alphaStage = -1;
-	GLint textureFactor = -1;
-	GLint alphaTest = -1;
-	GLint sampler = -1;
+	struct Variant {
+		GLuint program = 0;  // 0 when it failed to compile
+		GLint worldViewProjection = -1;
+		GLint viewport = -1;
+		GLint textureFactor = -1;
+		GLint alphaReference = -1;
+		GLint sampler = -1;
+	};
+
+	const Variant* Find(const FixedFunctionKey& key) const;
+	static Variant Build(const FixedFunctionKey& key);
+
+	mutable std::map<FixedFunctionKey, Variant> variants;
 };

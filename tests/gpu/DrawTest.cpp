@@ -5,7 +5,10 @@
 
 #include "platform/image/Image.h"
 
+#include <algorithm>
 #include <cstring>
+#include <functional>
+#include <vector>
 
 namespace {
 
@@ -189,6 +192,89 @@ TEST_F(DrawTest, AlphaTestDiscardsFailingPixels) {
 	Device()->SetRenderState(D3DRS_ALPHAREF, 5);
 	Device()->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Vertex));
 	EXPECT_EQ(ReadBackBuffer().At(4, 4), WHITE);
+}
+
+// Each set-up has its own program, compiled on first use: drawn one after
+// another in one device, every stage operation and argument and every alpha
+// function must still give its own pixels, whatever was drawn before it.
+TEST_F(DrawTest, EveryStageSetUpDrawsItsOwnColourInOneDevice) {
+	struct Vertex {
+		float x, y, z, rhw;
+		D3DCOLOR color;
+		float u, v;
+	};
+	const D3DCOLOR texel = D3DCOLOR_ARGB(128, 64, 128, 32);
+	const D3DCOLOR diffuse = D3DCOLOR_ARGB(200, 128, 64, 255);
+	const D3DCOLOR factor = D3DCOLOR_ARGB(50, 16, 200, 100);
+	Texture texture;
+	ASSERT_TRUE(texture.Create(1, 1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED));
+	texture.Fill(texel, 0);
+	Device()->SetTexture(0, texture.texture);
+	Device()->SetRenderState(D3DRS_TEXTUREFACTOR, factor);
+	Device()->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1);
+	auto channel = [](D3DCOLOR color, int shift) { return float((color >> shift) & 0xFF) / 255.0f; };
+	auto drawAt = [&](float left, float top) {
+		const Vertex quad[4] = {{left, top, 0, 1, diffuse, 0, 0},
+		                        {left + 8, top, 0, 1, diffuse, 1, 0},
+		                        {left, top + 8, 0, 1, diffuse, 0, 1},
+		                        {left + 8, top + 8, 0, 1, diffuse, 1, 1}};
+		Device()->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Vertex));
+	};
+
+	struct Stage {
+		DWORD operation, first, second;
+		std::function<float(float t, float d, float f)> expected;
+	};
+	const std::vector<Stage> stages = {
+	    {D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, [](float t, float, float) { return t; }},
+	    {D3DTOP_SELECTARG2, D3DTA_TEXTURE, D3DTA_TFACTOR, [](float, float, float f) { return f; }},
+	    {D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE, [](float t, float d, float) { return t * d; }},
+	    {D3DTOP_MODULATE2X, D3DTA_TEXTURE, D3DTA_DIFFUSE,
+	     [](float t, float d, float) { return std::min(t * d * 2.0f, 1.0f); }},
+	    {D3DTOP_MODULATE4X, D3DTA_TFACTOR, D3DTA_DIFFUSE,
+	     [](float, float d, float f) { return std::min(f * d * 4.0f, 1.0f); }},
+	    {D3DTOP_ADD, D3DTA_TEXTURE, D3DTA_TFACTOR, [](float t, float, float f) { return std::min(t + f, 1.0f); }},
+	    {D3DTOP_DISABLE, D3DTA_TEXTURE, D3DTA_TFACTOR, [](float, float d, float) { return d; }},
+	};
+	for (size_t i = 0; i < stages.size(); ++i) {
+		Device()->SetTextureStageState(0, D3DTSS_COLOROP, stages[i].operation);
+		Device()->SetTextureStageState(0, D3DTSS_COLORARG1, stages[i].first);
+		Device()->SetTextureStageState(0, D3DTSS_COLORARG2, stages[i].second);
+		drawAt(float(10 * i), 0.0f);
+	}
+
+	// The alpha test against the texel's alpha, 128, for every function.
+	Device()->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+	Device()->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+	Device()->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+	Device()->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+	Device()->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
+	Device()->SetRenderState(D3DRS_ALPHAREF, 128);
+	const DWORD functions[] = {D3DCMP_NEVER,    D3DCMP_LESS,     D3DCMP_EQUAL,        D3DCMP_LESSEQUAL,
+	                           D3DCMP_GREATER,  D3DCMP_NOTEQUAL, D3DCMP_GREATEREQUAL, D3DCMP_ALWAYS};
+	const bool passes[] = {false, false, true, true, false, false, true, true};
+	for (size_t i = 0; i < std::size(functions); ++i) {
+		Device()->SetRenderState(D3DRS_ALPHAFUNC, functions[i]);
+		drawAt(float(10 * i), 20.0f);
+	}
+	Device()->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
+	Device()->SetTexture(0, nullptr);
+
+	const PixelImage image = ReadBackBuffer();
+	for (size_t i = 0; i < stages.size(); ++i) {
+		const Pixel drawn = image.At(UINT(10 * i + 4), 4);
+		const uint8_t* channels[3] = {&drawn.r, &drawn.g, &drawn.b};
+		const int shifts[3] = {16, 8, 0};
+		for (int c = 0; c < 3; ++c) {
+			const float expected = stages[i].expected(channel(texel, shifts[c]), channel(diffuse, shifts[c]),
+			                                          channel(factor, shifts[c])) * 255.0f;
+			EXPECT_NEAR(*channels[c], expected, 1.0) << "stage " << i << ", channel " << c;
+		}
+	}
+	for (size_t i = 0; i < std::size(functions); ++i) {
+		const Pixel drawn = image.At(UINT(10 * i + 4), 24);
+		EXPECT_EQ(drawn == BLACK, !passes[i]) << "alpha function " << functions[i] << ": " << drawn;
+	}
 }
 
 TEST_F(DrawTest, LoadedSingleLevelImageGetsAGeneratedChain) {

@@ -82,6 +82,19 @@ TEST_F(BlurFilterTest, PassesUseTheTexelSizeOfTheirInput) {
 	EXPECT_FLOAT_EQ(vectors[0].vector.w, 1.0f);
 }
 
+// The downsample draws without the blend (its alpha of 1 would change
+// nothing); the composite and the HUD after it need the blend back.
+TEST_F(BlurFilterTest, BlurHandsTheBlendBackAsItFoundIt) {
+	for (const DWORD blending : {DWORD(TRUE), DWORD(FALSE)}) {
+		Device()->SetRenderState(D3DRS_ALPHABLENDENABLE, blending);
+		blur.Blur(input);
+		DWORD after = 2;
+		Device()->GetRenderState(D3DRS_ALPHABLENDENABLE, &after);
+		EXPECT_EQ(after, blending);
+	}
+	Device()->SetRenderTarget(0, Graphics().backBuffer);
+}
+
 TEST_F(BlurFilterTest, BlurRestoresRenderTargetZeroWithoutExtraReferences) {
 	Texture other;
 	ASSERT_TRUE(other.Create(1280, 720, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT));

@@ -198,7 +198,7 @@ protected:
 
 		shadowMap.Begin(centre - 30.0f * D3DXVECTOR3(light.Direction));
 		for (const PlacedPart& part : parts) {
-			shadowMap.effect->SetMatrix("mW", &part.matrix);
+			shadowMap.SetWorld(part.matrix);
 			shadowMap.DrawModel(table[part.slot]);
 		}
 		shadowMap.End();
@@ -211,11 +211,11 @@ protected:
 			D3DXMATRIX scale;
 			D3DXMatrixScaling(&scale, 40, 40, 40);
 			floorWorld = scale * floorWorld * T(centre.x, bounds.low.y, centre.z);
-			effect->SetMatrix("mW", &floorWorld);
+			modelShader.SetWorld(floorWorld);
 			modelShader.DrawModel(floor);
 		}
 		for (const PlacedPart& part : parts) {
-			effect->SetMatrix("mW", &part.matrix);
+			modelShader.SetWorld(part.matrix);
 			modelShader.DrawModel(table[part.slot]);
 			if (outlined) {
 				modelShader.DrawOutline(table[part.slot], ENEMY_OUTLINE_SIZE, ENEMY_OUTLINE_COLOR);

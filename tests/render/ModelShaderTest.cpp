@@ -5,6 +5,7 @@
 #include "render/Model.h"
 #include "render/ModelShader.h"
 #include "render/ShadowMap.h"
+#include "render/ViewFrustum.h"
 #include "tests/render/RenderTestSupport.h"
 
 #include "platform/image/Image.h"
@@ -53,7 +54,7 @@ protected:
 		shader.effect->SetVector("LightSpecular", &white);
 	}
 
-	void SetWorld(const D3DXMATRIX& world) { shader.effect->SetMatrix("mW", &world); }
+	void SetWorld(const D3DXMATRIX& world) { shader.SetWorld(world); }
 
 	void Clear() {
 		Device()->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, CLEAR_COLOR, 1.0f, 0);
@@ -292,6 +293,37 @@ TEST_F(DepthFirstTest, ThePictureIsTheOneDrawnWithoutIt) {
 	EXPECT_GT(plain.At(UINT(farRight.x), UINT(farRight.y)).b, 100);
 }
 
+// With every model opaque the toon pass draws without the blend, which at
+// alpha 1 changes no pixel; the blend the effects and the HUD rely on must be
+// back on after each draw, batched or not.
+TEST_F(DepthFirstTest, OpaqueModelsDrawTheSamePictureAndGiveTheBlendBack) {
+	Device()->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+	Clear();
+	Draw(false, farCube, farWorld);
+	Draw(false, nearCube, nearWorld);
+	const RenderImage blended = Screen();
+
+	Clear();
+	shader.SetEveryModelOpaque(true);
+	Draw(false, farCube, farWorld);
+	DWORD blend = FALSE;
+	Device()->GetRenderState(D3DRS_ALPHABLENDENABLE, &blend);
+	EXPECT_EQ(blend, DWORD(TRUE));
+	SetWorld(nearWorld);
+	shader.DrawBatched(nearCube);
+	shader.DrawBatched(nearCube);
+	shader.EndBatch();
+	shader.SetEveryModelOpaque(false);
+	Device()->GetRenderState(D3DRS_ALPHABLENDENABLE, &blend);
+	EXPECT_EQ(blend, DWORD(TRUE));
+	const RenderImage opaque = Screen();
+
+	ASSERT_EQ(opaque.Bytes().size(), blended.Bytes().size());
+	EXPECT_TRUE(opaque.Bytes() == blended.Bytes());
+	const POINT nearCentre = ScreenPoint(TranslationOf(nearWorld), view, projection);
+	EXPECT_GT(opaque.At(UINT(nearCentre.x), UINT(nearCentre.y)).r, 100);
+}
+
 TEST_F(DepthFirstTest, DepthAloneShowsNothingButHidesWhatLiesBehind) {
 	Clear();
 	Draw(true, nearCube, nearWorld);
@@ -359,7 +391,7 @@ TEST_F(ModelShaderTest, ACasterShadowsTheFloorBelowIt) {
 
 	const D3DXVECTOR3 player(0, 0, 0);
 	shadowMap.Begin(player - 30.0f * direction);
-	shadowMap.effect->SetMatrix("mW", &casterWorld);
+	shadowMap.SetWorld(casterWorld);
 	shadowMap.DrawModel(caster);
 	shadowMap.End();
 	shader.effect->SetMatrix("mLightVP", &shadowMap.lightViewProjection);
@@ -416,6 +448,89 @@ TEST_F(ModelShaderTest, WithoutAnEffectNothingIsDrawnAndNothingBreaks) {
 	shader.DrawModel(model);
 	shader.DrawOutline(model, 0.05f, ENEMY_OUTLINE_COLOR);
 	EXPECT_EQ(Screen().At(640, 360).Brightness(), 0x10 + 0x20 + 0x30);
+}
+
+// Culling leaves out only what cannot reach the picture: a cube slid out
+// across the left edge of the view, bare and outlined, gives the same
+// pixels with culling as without, down to the last sliver of outline, and
+// once wholly outside it is not drawn at all.
+class CullingTest : public ModelShaderTest {
+protected:
+	void SetUp() override {
+		ModelShaderTest::SetUp();
+		ASSERT_TRUE(cube.Load(WriteFile("cube.x", CubeXFile(1.0f, PlainMaterial(0.9f, 0.5f, 0.2f)))));
+	}
+
+	void TearDown() override {
+		cube.Release();
+		ModelShaderTest::TearDown();
+	}
+
+	RenderImage DrawAt(float x, bool culling, float outline) {
+		const ViewFrustum frustum(view, projection);
+		shader.SetCullingView(culling ? &frustum : nullptr);
+		Clear();
+		D3DXMATRIX turn, move;
+		// A corner points straight out through the left side of the view, so
+		// the cube reaches its bounding sphere exactly where it leaves.
+		D3DXMatrixRotationYawPitchRoll(&turn, 0.157f, -0.7854f, 0.0f);
+		D3DXMatrixTranslation(&move, x, 0.0f, 0.0f);
+		SetWorld(turn * move);
+		shader.DrawModel(cube);
+		if (outline > 0.0f) {
+			shader.DrawOutline(cube, outline, ENEMY_OUTLINE_COLOR);
+		}
+		shader.SetCullingView(nullptr);
+		return Screen();
+	}
+
+	// Pixels that are not the clear colour.
+	static size_t Drawn(const RenderImage& image) {
+		size_t drawn = 0;
+		for (UINT y = 0; y < image.Height(); ++y) {
+			for (UINT x = 0; x < image.Width(); ++x) {
+				drawn += image.At(x, y).Brightness() != 0x10 + 0x20 + 0x30 ? 1 : 0;
+			}
+		}
+		return drawn;
+	}
+
+	Model cube;
+};
+
+TEST_F(CullingTest, WhatReachesTheEdgeOfTheViewIsDrawnAsWithoutCulling) {
+	for (const float outline : {0.0f, 1.0f}) {
+		int slivers = 0;
+		// The left edge lies 5.13 units out at the cube's depth; the corner
+		// leaves the view 1.73 units further out, its outline 1 more.
+		for (float x = -6.0f; x > -9.5f; x -= 0.1f) {
+			const RenderImage culled = DrawAt(x, true, outline);
+			const RenderImage plain = DrawAt(x, false, outline);
+			ASSERT_TRUE(culled.Bytes() == plain.Bytes()) << "cube at x " << x << ", outline " << outline;
+			const size_t drawn = Drawn(plain);
+			slivers += drawn > 0 && drawn < 2000 ? 1 : 0;
+		}
+		// The comparison covered the last few slivers before the cube is gone.
+		EXPECT_GE(slivers, 2) << "outline " << outline;
+	}
+}
+
+TEST_F(CullingTest, AModelWhollyOutsideTheViewIsNotDrawn) {
+	RecordingEffect* recorder = Record(shader.effect);
+	const ViewFrustum frustum(view, projection);
+	D3DXMATRIX far;
+	D3DXMatrixTranslation(&far, -12.0f, 0.0f, 0.0f);
+	SetWorld(far);
+	shader.SetCullingView(&frustum);
+	shader.DrawModel(cube);
+	shader.DrawDepth(cube);
+	shader.DrawOutline(cube, 0.05f, ENEMY_OUTLINE_COLOR);
+	shader.DrawBatched(cube);
+	shader.EndBatch();
+	EXPECT_TRUE(recorder->Calls("Begin").empty());
+	shader.SetCullingView(nullptr);
+	shader.DrawModel(cube);
+	EXPECT_EQ(recorder->Calls("Begin").size(), 1u);
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include "render/ShadowMap.h"
 #include "tests/render/RenderTestSupport.h"
 
+#include <algorithm>
+
 namespace {
 
 class ShadowMapTest : public RenderTest {
@@ -160,3 +162,40 @@ TEST_F(ShadowMapTest, WithoutAnEffectThePassLeavesTheDeviceAlone) {
 }
 
 }  // namespace
+
+// The light's box is 100 units across and 1 to 100 along the light: a caster
+// whose corner reaches into it still writes its depth there; one wholly
+// beyond it is not drawn at all.
+TEST_F(ShadowMapTest, OnlyCastersReachingTheLightBoxAreDrawn) {
+	Model cube;
+	ASSERT_TRUE(cube.Load(WriteFile("cube.x", CubeXFile(2.0f, PlainMaterial(1, 1, 1)))));
+	const D3DXVECTOR3 direction = LightDirection();
+	D3DXVECTOR3 across;
+	const D3DXVECTOR3 up(0, 1, 0);
+	D3DXVec3Cross(&across, &up, &direction);
+	D3DXVec3Normalize(&across, &across);
+	const D3DXVECTOR3 eye(0, 50, 0);
+	auto drawAt = [&](float sideways) {
+		RecordingEffect* recorder = Record(shadowMap.effect);
+		const D3DXVECTOR3 centre = eye + 30.0f * direction + sideways * across;
+		D3DXMATRIX world;
+		D3DXMatrixTranslation(&world, centre.x, centre.y, centre.z);
+		shadowMap.Begin(eye);
+		shadowMap.SetWorld(world);
+		shadowMap.DrawModel(cube);
+		std::vector<float> depths;
+		UINT width = 0, height = 0;
+		EXPECT_TRUE(ReadRenderTargetFloats(shadowMap.shadowTexture.surface, depths, width, height));
+		shadowMap.End();
+		const bool drawn = !recorder->Calls("Begin").empty();
+		const size_t written = size_t(std::count_if(depths.begin(), depths.end(), [](float d) { return d < 1.0f; }));
+		return std::make_pair(drawn, written);
+	};
+	// The box's side is 50 units out; the cube reaches 2 units either way.
+	const auto [nearSideDrawn, nearSideWritten] = drawAt(51.0f);
+	EXPECT_TRUE(nearSideDrawn);
+	EXPECT_GT(nearSideWritten, 0u);
+	const auto [beyondDrawn, beyondWritten] = drawAt(56.0f);
+	EXPECT_FALSE(beyondDrawn);
+	EXPECT_EQ(beyondWritten, 0u);
+}
