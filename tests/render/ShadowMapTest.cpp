@@ -22,6 +22,22 @@ protected:
 		RenderTest::TearDown();
 	}
 
+	// The cube drawn as a caster centred at centre, from a light camera at
+	// eye; the shadow map's depths read back, 1024 x 1024.
+	std::vector<float> DrawCaster(const Model& caster, const D3DXVECTOR3& eye, const D3DXVECTOR3& centre) {
+		D3DXMATRIX world;
+		D3DXMatrixTranslation(&world, centre.x, centre.y, centre.z);
+		shadowMap.Begin(eye);
+		shadowMap.SetWorld(world);
+		shadowMap.DrawModel(caster);
+		std::vector<float> depths;
+		UINT width = 0, height = 0;
+		EXPECT_TRUE(ReadRenderTargetFloats(shadowMap.shadowTexture.surface, depths, width, height));
+		shadowMap.End();
+		EXPECT_EQ(depths.size(), size_t(SHADOW_MAP_SIZE) * SHADOW_MAP_SIZE);
+		return depths;
+	}
+
 	D3DXVECTOR3 LightDirection() {
 		D3DLIGHT9 light{};
 		Graphics().GetLight(&light, 0);
@@ -115,18 +131,9 @@ TEST_F(ShadowMapTest, CastersWriteTheirLightSpaceDepth) {
 	ASSERT_TRUE(cube.Load(WriteFile("cube.x", CubeXFile(2.0f, PlainMaterial(1, 1, 1)))));
 	const D3DXVECTOR3 direction = LightDirection();
 	const D3DXVECTOR3 eye(0, 50, 0);
-	D3DXMATRIX world;
-	const D3DXVECTOR3 centre = eye + 30.0f * direction;
-	D3DXMatrixTranslation(&world, centre.x, centre.y, centre.z);
 	RecordingEffect* recorder = Record(shadowMap.effect);
-	shadowMap.Begin(eye);
-	shadowMap.SetWorld(world);
-	shadowMap.DrawModel(cube);
-	std::vector<float> depths;
-	UINT width = 0, height = 0;
-	ASSERT_TRUE(ReadRenderTargetFloats(shadowMap.shadowTexture.surface, depths, width, height));
-	shadowMap.End();
-	ASSERT_EQ(width, 1024u);
+	const std::vector<float> depths = DrawCaster(cube, eye, eye + 30.0f * direction);
+	ASSERT_EQ(depths.size(), 1024u * 1024u);
 	// The nearest face of the cube is a little in front of its centre.
 	const float centreDepth = depths[512 * 1024 + 512];
 	EXPECT_LT(centreDepth, 29.0f / 99.0f);
@@ -177,16 +184,7 @@ TEST_F(ShadowMapTest, OnlyCastersReachingTheLightBoxAreDrawn) {
 	const D3DXVECTOR3 eye(0, 50, 0);
 	auto drawAt = [&](float sideways) {
 		RecordingEffect* recorder = Record(shadowMap.effect);
-		const D3DXVECTOR3 centre = eye + 30.0f * direction + sideways * across;
-		D3DXMATRIX world;
-		D3DXMatrixTranslation(&world, centre.x, centre.y, centre.z);
-		shadowMap.Begin(eye);
-		shadowMap.SetWorld(world);
-		shadowMap.DrawModel(cube);
-		std::vector<float> depths;
-		UINT width = 0, height = 0;
-		EXPECT_TRUE(ReadRenderTargetFloats(shadowMap.shadowTexture.surface, depths, width, height));
-		shadowMap.End();
+		const std::vector<float> depths = DrawCaster(cube, eye, eye + 30.0f * direction + sideways * across);
 		const bool drawn = !recorder->Calls("Begin").empty();
 		const size_t written = size_t(std::count_if(depths.begin(), depths.end(), [](float d) { return d < 1.0f; }));
 		return std::make_pair(drawn, written);
