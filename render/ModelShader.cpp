@@ -54,7 +54,7 @@ void ModelShader::SetCullingView(const ViewFrustum* view) {
 	}
 }
 
-bool ModelShader::OutsideView(const Model& model, float outlineSize) const {
+bool ModelShader::OutsideView(const Model& model, std::optional<float> outlineSize) const {
 	const Model::BoundingSphere& bounds = model.Bounds();
 	if (!cullingView || bounds.radius < 0.0f) {
 		return false;
@@ -62,10 +62,10 @@ bool ModelShader::OutsideView(const Model& model, float outlineSize) const {
 	D3DXVECTOR3 center = bounds.center;
 	float radius = bounds.radius;
 	ViewFrustum::PlaceSphere(world, center, radius);
-	if (outlineSize > 0.0f) {
+	if (outlineSize) {
 		// The outline pushes each vertex out by its size, or by 0.0025 of its
 		// depth where that is more.
-		radius += std::max(outlineSize, OUTLINE_WIDTH_PER_DEPTH * (cullingView->Depth(center) + radius));
+		radius += std::max(*outlineSize, OUTLINE_WIDTH_PER_DEPTH * (cullingView->Depth(center) + radius));
 	}
 	return cullingView->Excludes(center, radius);
 }
@@ -162,7 +162,7 @@ void ModelShader::DrawDepth(const Model& model) {
 
 void ModelShader::DrawOutline(const Model& model, float size, const float* color) {
 	EndBatch();
-	if (effect == nullptr || OutsideView(model, std::max(size, 1e-4f))) {
+	if (effect == nullptr || OutsideView(model, size)) {
 		return;
 	}
 	const D3DXVECTOR4 outlineColor(color[0], color[1], color[2], color[3]);

@@ -66,8 +66,8 @@ private:
 	void BeginTech();
 	void EndTech(ID3DXEffect* begun);
 	// True while culling, when the model at the current world lies outside
-	// the view even when widened by the outline drawn around it.
-	bool OutsideView(const Model& model, float outlineSize = 0.0f) const;
+	// the view, widened by the reach of an outline of this size if given.
+	bool OutsideView(const Model& model, std::optional<float> outlineSize = std::nullopt) const;
 
 	ID3DXEffect* batchEffect = nullptr;  // begun in "Tech" pass 0, one reference held
 	bool everyModelOpaque = false;
