@@ -345,6 +345,10 @@ int HeadlessRunner::Run(std::ostream& out, std::ostream& errors) {
 	setenv("SDL_VIDEODRIVER", "offscreen", 0);
 	setenv("SDL_AUDIODRIVER", "dummy", 0);
 	setenv("ALSOFT_DRIVERS", "null", 0);
+	// SIGTERM and Ctrl+C end a run as they end any command-line tool. With
+	// SDL's handlers they would only post a quit, which a script answers as
+	// a close box and the run carries on: timeout(1) could not stop it.
+	setenv("SDL_NO_SIGNAL_HANDLERS", "1", 1);
 
 	SetPixelWorkEnabled(!options.noRender);
 	CharacterPixelScope::SetStageOnly(options.stageOnly);

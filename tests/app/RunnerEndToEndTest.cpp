@@ -380,3 +380,26 @@ TEST_F(RunnerTest, EveryTraceLineEndsWithTheStatesHash) {
 }
 
 }  // namespace
+
+// A run that would go on for hours ends on SIGTERM as any command-line tool
+// does, so timeout(1) and a CI job's own stop can end it. The signal is sent
+// once frames are being traced, after the window and its event queue exist.
+TEST_F(RunnerTest, SigtermEndsARunMidGame) {
+	const fs::path trace = folder / "trace.jsonl";
+	const std::string script =
+		"SDL_VIDEODRIVER=offscreen '" + DataRoot() + "vortane-run' --no-render --frames 100000000 --trace '" +
+		trace.string() +
+		"' >/dev/null 2>&1 & pid=$!\n"
+		"for i in $(seq 600); do [ -s '" + trace.string() + "' ] && break; sleep 0.1; done\n"
+		"[ -s '" + trace.string() + "' ] && echo traced\n"
+		"kill -TERM $pid\n"
+		"for i in $(seq 300); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done\n"
+		"if kill -0 $pid 2>/dev/null; then echo 'still running'; kill -KILL $pid; fi\n"
+		"wait $pid; echo \"status $?\"\n";
+	const std::string path = (folder / "stop.sh").string();
+	std::ofstream(path) << script;
+	const Outcome outcome = RunShellCommand("sh '" + path + "'");
+	EXPECT_NE(outcome.output.find("traced"), std::string::npos) << outcome.output;
+	EXPECT_EQ(outcome.output.find("still running"), std::string::npos) << outcome.output;
+	EXPECT_NE(outcome.output.find("status 143"), std::string::npos) << outcome.output;
+}
