@@ -31,7 +31,12 @@ play() {
 	local name=$1
 	shift
 	(cd "$build/bin" && ./vortane-run --input "$recording" --frames "$frames" --frame-log "$work/$name-frames.txt" \
-		--phases 8 --trace-scenes --json "$@" >"$work/$name-run.txt" 2>/dev/null)
+		--phases 8 --trace-scenes --json "$@" >"$work/$name-run.txt" 2>"$work/$name-errors.txt") || {
+		local status=$?
+		echo "bench_timedemo: the $name run ended with status $status after $(grep -c '^frame ' "$work/$name-run.txt") frames:" >&2
+		tail -5 "$work/$name-errors.txt" >&2
+		exit 1
+	}
 	# Battle frames (scene 2) with their timings.
 	awk '/^frame [0-9]+ scene 2$/ { print $2 }' "$work/$name-run.txt" >"$work/$name-battle.txt"
 	awk 'NR == FNR { battle[$1] = 1; next } !/^#/ && ($1 in battle)' "$work/$name-battle.txt" \
