@@ -74,10 +74,10 @@ awk -v n="$count" 'NR == FNR { plain[$1] = $2; next } { d = ($2 - plain[$1]) / n
 # Compiled functions of the pictured run: self cost, and calls summed over
 # every caller. What the plain run compiles (nothing draws there) is absent.
 echo "heaviest compiled functions (self, per picture):"
-awk -v n="$count" '
+awk '
 	/^ *[0-9,]+ +\([^)]*\) +\* +\?\?\?:0x[0-9a-f]+ \[\?\?\?\]/ {
 		v = $1; gsub(",", "", v); match($0, /0x[0-9a-f]+/); self[substr($0, RSTART, RLENGTH)] = v; next }
-	/^ *[0-9,]+ +\([^)]*\) +> +\?\?\?:0x[0-9a-f]+(\x27[0-9]+)? \([0-9,]+x\) \[\?\?\?\]/ {
+	/^ *[0-9,]+ +\([^)]*\) +> +\?\?\?:0x[0-9a-f]+[^ ]* \([0-9,]+x\) \[\?\?\?\]/ {
 		match($0, /0x[0-9a-f]+/); f = substr($0, RSTART, RLENGTH)
 		match($0, /\([0-9,]+x\)/); c = substr($0, RSTART + 1, RLENGTH - 3); gsub(",", "", c); calls[f] += c }
 	END { for (f in self) printf "%s %.0f %.0f\n", f, self[f], calls[f] }' "$work/pictures.tree" >"$work/compiled.txt"
